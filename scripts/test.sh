@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds all three
+# configurations and runs every test natively, under the sanitizers, under
+# Wine (in a virtual X server) and the fuzz targets for a short fixed time.
+# FUZZ_SECONDS (default 20 per target) sets the fuzzing time.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+bash scripts/build.sh native asan win32
+
+failed=0
+run_ctest() {
+  local c=$1
+  shift
+  echo "== test $c"
+  if ! "$@" ctest --test-dir "build/$c" --output-on-failure -j "$(nproc)"; then
+    failed=1
+  fi
+}
+
+run_ctest native
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
+bash scripts/wine-prefix.sh
+run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24'
+
+echo "== fuzz"
+if ! bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"; then
+  failed=1
+fi
+
+if [ "$failed" -ne 0 ]; then
+  echo "test.sh: some tests failed" >&2
+  exit 1
+fi
+echo "test.sh: all configurations passed"

@@ -1,0 +1,48 @@
+// The file handle layer: files opened by UTF-8 name with a few mode flags,
+// positional 64-bit reads and writes, missing folders made on creation, and
+// platform errors turned into a handful of result codes.
+#pragma once
+#include <cstdint>
+
+enum : uint32_t {
+    FILE_OK = 0,
+    FILE_ERROR = 1,
+    FILE_NOMEM = 2,
+    FILE_NOTFOUND = 3,
+    FILE_DENIED = 4,
+    FILE_BUSY = 5,
+    FILE_BADARG = 8,
+};
+
+enum : uint32_t {
+    FILE_READ = 1,
+    FILE_WRITE = 2,
+    FILE_CREATE = 4,   // with FILE_WRITE: create, or truncate an existing file
+    FILE_MAKEDIRS = 8, // with FILE_CREATE: make missing folders ('/' separates too)
+    FILE_NOBOM = 0x100,
+};
+
+struct FileHandle;
+
+// Opens name (UTF-8). On success *out owns the open file (close it with
+// File_Close) and *size holds its size; on failure *out is null. A writer
+// shares the file with no other opener; readers share with readers.
+uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size);
+uint32_t File_Close(FileHandle* file);
+// Positional read and write; done (may be null) receives the bytes moved.
+// A read at or past the end succeeds with 0 bytes.
+uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
+                     uint32_t* done);
+uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
+                      uint32_t* done);
+// Makes the folder path and its missing parents; path (native separators,
+// ANSI on Windows) is cut and restored in place. Returns the platform error
+// of the deepest folder (a Windows error code, or errno), 0 for success.
+uint32_t File_MakeDirs(char* path);
+// Maps a platform error (Windows error code, or errno) to a result code.
+uint32_t File_MapError(uint32_t error);
+
+// Replaces target with source in one step (source is renamed over target).
+uint32_t File_Replace(const char* source, const char* target);
+// Deletes a file.
+uint32_t File_Remove(const char* name);

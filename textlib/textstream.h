@@ -1,0 +1,53 @@
+// The text stream: a file read as UTF-8 lines whatever its encoding (found
+// by its byte-order mark), with line breaks folded to LF, and raw byte
+// output at the stream's position.
+#pragma once
+#include <cstdint>
+#include "file.h"
+#include "strbuf.h"
+
+enum TextEncoding : int32_t {
+    TEXTENC_NONE = 0,
+    TEXTENC_ANSI = 1,
+    TEXTENC_UTF8 = 2,
+    TEXTENC_UTF16BE = 3,
+    TEXTENC_UTF16LE = 4,
+    TEXTENC_UTF32BE = 5,
+    TEXTENC_UTF32LE = 6,
+};
+
+constexpr uint32_t TEXTSTREAM_CACHE = 512;
+
+struct TextStream {
+    FileHandle* file;
+    uint32_t flags;
+    uint64_t position;
+    uint64_t size;
+    int32_t encoding;
+    uint8_t ring[6];
+    uint32_t ringRead;
+    uint32_t ringWrite;
+    uint64_t cacheStart;
+    uint32_t cacheCount;
+    uint8_t cache[TEXTSTREAM_CACHE];
+};
+
+// Opens name (UTF-8) with the flags of the file layer. On success *out owns
+// the stream (close with TextStream_Close); on failure it is null and the
+// file layer's code is returned.
+uint32_t TextStream_Open(const char* name, uint32_t flags, TextStream** out);
+// Closes the file and frees the stream; null is ignored.
+void TextStream_Close(TextStream* stream);
+// Raw cached read at the position; returns the bytes copied.
+uint32_t TextStream_Read(TextStream* stream, void* dest, uint32_t count);
+// Raw write at the position; returns the bytes written.
+uint32_t TextStream_Write(TextStream* stream, const void* bytes, uint32_t count);
+// The next byte of the UTF-8 text as a signed char widened to int, or -1 at
+// the end (and for good after a malformed sequence).
+int TextStream_GetByte(TextStream* stream);
+// Reads one line into buf, its break folded to one LF. Returns buf, or null
+// at the end of the text (nothing read).
+StrBuf* TextStream_ReadLine(StrBuf* buf, TextStream* stream);
+// Reads at most size - 1 bytes of one line into buffer, NUL-terminated; the
+// rest of a longer line comes with the next call. Null at the end.
+char* TextStream_GetLine(char* buffer, int32_t size, TextStream* stream);
