@@ -4,23 +4,21 @@
 #pragma once
 #include <cstdint>
 
-enum : uint32_t {
-    FILE_OK = 0,
-    FILE_ERROR = 1,
-    FILE_NOMEM = 2,
-    FILE_NOTFOUND = 3,
-    FILE_DENIED = 4,
-    FILE_BUSY = 5,
-    FILE_BADARG = 8,
-};
+// Result codes.
+constexpr uint32_t FILE_OK = 0;
+constexpr uint32_t FILE_ERROR = 1;
+constexpr uint32_t FILE_NOMEM = 2;
+constexpr uint32_t FILE_NOTFOUND = 3;
+constexpr uint32_t FILE_DENIED = 4;
+constexpr uint32_t FILE_BUSY = 5;
+constexpr uint32_t FILE_BADARG = 8;
 
-enum : uint32_t {
-    FILE_READ = 1,
-    FILE_WRITE = 2,
-    FILE_CREATE = 4,   // with FILE_WRITE: create, or truncate an existing file
-    FILE_MAKEDIRS = 8, // with FILE_CREATE: make missing folders ('/' separates too)
-    FILE_NOBOM = 0x100,
-};
+// Open flags.
+constexpr uint32_t FILE_READ = 1;
+constexpr uint32_t FILE_WRITE = 2;
+constexpr uint32_t FILE_CREATE = 4;   // with FILE_WRITE: create, or truncate an existing file
+constexpr uint32_t FILE_MAKEDIRS = 8; // with FILE_CREATE: make missing folders ('/' separates too)
+constexpr uint32_t FILE_NOBOM = 0x100;
 
 struct FileHandle;
 

@@ -23,7 +23,9 @@ void* Mem_AllocZero(size_t size) {
     return block;
 }
 
-void Mem_Free(void* block) { std::free(block); }
+void Mem_Free(void* block) {
+    std::free(block);
+}
 
 void Mem_FailNth(int64_t nth, bool failAllAfter) {
     g_count = 0;
@@ -31,4 +33,6 @@ void Mem_FailNth(int64_t nth, bool failAllAfter) {
     g_failAfter = failAllAfter;
 }
 
-int64_t Mem_AllocCount() { return g_count; }
+int64_t Mem_AllocCount() {
+    return g_count;
+}

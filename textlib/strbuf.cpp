@@ -116,7 +116,8 @@ StrBuf* StrBuf_Trim(StrBuf* buf) {
     while (length > 0 && IsAsciiSpace(static_cast<unsigned char>(buf->data[length - 1])))
         --length;
     int32_t lead = 0;
-    while (lead < length && IsAsciiSpace(static_cast<unsigned char>(buf->data[lead]))) ++lead;
+    while (lead < length && IsAsciiSpace(static_cast<unsigned char>(buf->data[lead])))
+        ++lead;
     if (lead > 0) std::memmove(buf->data, buf->data + lead, static_cast<size_t>(length - lead));
     buf->length = length - lead;
     buf->data[buf->length] = 0;
@@ -135,16 +136,19 @@ int StrTok_Next(StrBuf* out, StrTok* tok, int sep, uint8_t skipEmpty) {
     if (tok->count > 0 && *tok->cursor == 0) return 0;
     if (skipEmpty) {
         if (tok->count == 0)
-            while (*tok->cursor == s && s != 0) ++tok->cursor;
+            while (*tok->cursor == s && s != 0)
+                ++tok->cursor;
         if (*tok->cursor == 0) return 0;
     }
     const char* begin = tok->cursor;
     const char* end = begin;
-    while (*end && *end != s) ++end;
+    while (*end && *end != s)
+        ++end;
     Assign(out, begin, end - begin);
     tok->cursor = *end ? end + 1 : end;
     if (skipEmpty)
-        while (*tok->cursor == s && s != 0) ++tok->cursor;
+        while (*tok->cursor == s && s != 0)
+            ++tok->cursor;
     ++tok->count;
     return 1;
 }

@@ -21,8 +21,12 @@ extern StrBuf* const StrBuf_Null;
 StrBuf* StrBuf_New();
 void StrBuf_Free(StrBuf* buf);
 // The text; valid until the next operation that changes the buffer.
-inline const char* StrBuf_Data(const StrBuf* buf) { return buf->data; }
-inline int32_t StrBuf_Length(const StrBuf* buf) { return buf->length; }
+inline const char* StrBuf_Data(const StrBuf* buf) {
+    return buf->data;
+}
+inline int32_t StrBuf_Length(const StrBuf* buf) {
+    return buf->length;
+}
 
 // Each returns buf. When memory runs out (or the text would pass the signed
 // 32-bit limit) the buffer stays unchanged.

@@ -20,7 +20,9 @@ namespace {
 constexpr int END = -1;
 constexpr uint32_t RING = 6;
 
-bool RingEmpty(const TextStream* s) { return s->ringRead == s->ringWrite; }
+bool RingEmpty(const TextStream* s) {
+    return s->ringRead == s->ringWrite;
+}
 
 void PutBack(TextStream* s, int c) {
     s->ringRead = (s->ringRead + RING - 1) % RING;
@@ -165,8 +167,8 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room) {
             }
         } else {
             while (i + 2 <= avail && stored + 4 <= room) {
-                const uint32_t unit = le ? (uint32_t(p[i + 1]) << 8 | p[i])
-                                         : (uint32_t(p[i]) << 8 | p[i + 1]);
+                const uint32_t unit =
+                    le ? (uint32_t(p[i + 1]) << 8 | p[i]) : (uint32_t(p[i]) << 8 | p[i + 1]);
                 if (unit == '\r' || unit == '\n' || (unit >= 0xD800 && unit <= 0xDFFF)) break;
                 stored += static_cast<uint32_t>(
                     Utf8_Encode(reinterpret_cast<uint8_t*>(out) + stored, 4, unit));
