@@ -41,7 +41,7 @@ void Assign(StrBuf* buf, const char* bytes, int64_t count) {
     std::memmove(buf->data, bytes, static_cast<size_t>(count));
     buf->data[count] = 0;
     buf->length = static_cast<int32_t>(count);
-    Mem_Free(old);
+    if (old) Mem_Free(old);
 }
 
 } // namespace
@@ -84,8 +84,8 @@ StrBuf* StrBuf_Insert(StrBuf* buf, int32_t pos, const void* bytes, uint32_t coun
     std::memcpy(at, src, count);
     buf->length = static_cast<int32_t>(length + count);
     buf->data[buf->length] = 0;
-    Mem_Free(held);
-    Mem_Free(old);
+    if (held) Mem_Free(held);
+    if (old) Mem_Free(old);
     return buf;
 }
 
@@ -98,6 +98,19 @@ StrBuf* StrBuf_InsertStr(StrBuf* buf, int32_t pos, const char* text) {
 StrBuf* StrBuf_AssignStr(StrBuf* buf, const char* text) {
     Assign(buf, text, static_cast<int64_t>(std::strlen(text)));
     return buf;
+}
+
+char* StrBuf_Reserve(StrBuf* buf, uint32_t extra) {
+    char* old;
+    if (buf == StrBuf_Null || !Grow(buf, int64_t(buf->length) + extra, &old)) return nullptr;
+    if (old) Mem_Free(old);
+    return buf->data + buf->length;
+}
+
+void StrBuf_Extend(StrBuf* buf, uint32_t count) {
+    if (buf == StrBuf_Null) return;
+    buf->length += static_cast<int32_t>(count);
+    buf->data[buf->length] = 0;
 }
 
 StrBuf* StrBuf_RemoveChar(StrBuf* buf, int ch) {

@@ -34,6 +34,12 @@ inline int32_t StrBuf_Length(const StrBuf* buf) {
 StrBuf* StrBuf_Insert(StrBuf* buf, int32_t pos, const void* bytes, uint32_t count);
 StrBuf* StrBuf_InsertStr(StrBuf* buf, int32_t pos, const char* text);
 StrBuf* StrBuf_AssignStr(StrBuf* buf, const char* text);
+// Makes room for extra bytes after the text and returns where they go, or
+// null when memory runs out (or for StrBuf_Null); StrBuf_Extend then takes
+// count of them (count <= extra) into the text. For readers that fill the
+// buffer in place.
+char* StrBuf_Reserve(StrBuf* buf, uint32_t extra);
+void StrBuf_Extend(StrBuf* buf, uint32_t count);
 // Removes every byte equal to ch (an ASCII code).
 StrBuf* StrBuf_RemoveChar(StrBuf* buf, int ch);
 // Removes ASCII white space at both ends; bytes 0x80..0xFF are never blank.

@@ -125,35 +125,99 @@ uint32_t CacheAt(TextStream* s, const uint8_t** at) {
     return s->cacheCount - static_cast<uint32_t>(offset);
 }
 
+// The length of the run of bytes 0x20..0x7F at p, at most limit bytes.
+uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
+    const uint32_t end = avail < limit ? avail : limit;
+    constexpr uint64_t ONES = 0x0101010101010101ull;
+    constexpr uint64_t HIGH = 0x8080808080808080ull;
+    uint32_t i = 0;
+    for (; i + 8 <= end; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        // A byte of 0x80 or more, or one below 0x20, sets its high bit here;
+        // bytes above the first such byte may be marked falsely, so only the
+        // lowest mark (the first byte in memory order) counts.
+        const uint64_t marks = ((w - ONES * 0x20) | w) & HIGH;
+        if (marks) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            return i + static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
+#else
+            break;
+#endif
+        }
+    }
+    while (i < end && p[i] >= 0x20 && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// The length of the well-formed UTF-8 sequence of 2 to 4 bytes at p (one
+// that decodes to a scalar value UTF-8 may carry), or 0.
+int WellFormedUtf8(const uint8_t* p, uint32_t avail) {
+    const uint8_t b = p[0];
+    auto cont = [&](uint32_t k) { return k < avail && (p[k] & 0xC0) == 0x80; };
+    if (b >= 0xC2 && b <= 0xDF) return cont(1) ? 2 : 0;
+    if (b >= 0xE0 && b <= 0xEF) {
+        if (!cont(1) || !cont(2)) return 0;
+        if (b == 0xE0 && p[1] < 0xA0) return 0;  // overlong
+        if (b == 0xED && p[1] >= 0xA0) return 0; // surrogate
+        return 3;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        if (!cont(1) || !cont(2) || !cont(3)) return 0;
+        if (b == 0xF0 && p[1] < 0x90) return 0;  // overlong
+        if (b == 0xF4 && p[1] >= 0x90) return 0; // past U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
 // Takes whole characters that need no ring straight from the cache into out
-// (at most room bytes), stopping before a line break and before anything the
-// slow path must see. Returns the bytes stored.
-uint32_t FastTake(TextStream* s, char* out, uint32_t room) {
+// (at most room bytes), and a line break when what follows it is plain
+// enough to leave in place (the slow path would put it back unchanged).
+// Stops before anything else, which the slow path must see. Returns the
+// bytes stored; *lineDone is set when a line break was taken.
+uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
     uint32_t stored = 0;
-    const bool utf8 = s->encoding == TEXTENC_UTF8;
-    const bool ansi = s->encoding == TEXTENC_ANSI;
-    const bool le = s->encoding == TEXTENC_UTF16LE;
-    if (!utf8 && !ansi && !le && s->encoding != TEXTENC_UTF16BE) return 0;
+    const int32_t enc = s->encoding;
+    const bool bytewise = enc == TEXTENC_UTF8 || enc == TEXTENC_ANSI;
+    if (!bytewise && enc != TEXTENC_UTF16LE && enc != TEXTENC_UTF16BE) return 0;
+    const bool le = enc == TEXTENC_UTF16LE;
     while (stored + 4 <= room) {
         const uint8_t* p;
         const uint32_t avail = CacheAt(s, &p);
         if (avail == 0) break;
         uint32_t i = 0;
-        if (utf8 || ansi) {
+        if (bytewise) {
             while (i < avail && stored + 4 <= room) {
+                // Runs of printable ASCII, eight bytes at a time.
+                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3);
+                std::memcpy(out + stored, p + i, run);
+                stored += run;
+                i += run;
+                if (i >= avail || stored + 4 > room) break;
                 const uint8_t b = p[i];
                 if (b < 0x80) {
-                    if (b == '\r' || b == '\n') break;
+                    if (b == '\n' || b == '\r') {
+                        if (b == '\r') {
+                            // CR LF, or CR before plain ASCII; else the slow path.
+                            if (i + 1 >= avail || p[i + 1] >= 0x80) break;
+                            if (p[i + 1] == '\n') ++i;
+                        }
+                        out[stored++] = '\n';
+                        s->position += i + 1;
+                        *lineDone = true;
+                        return stored;
+                    }
                     out[stored++] = static_cast<char>(b);
                     ++i;
                     continue;
                 }
                 uint32_t cp;
                 int used;
-                if (utf8) {
-                    used = Utf8_Decode(&cp, p + i, avail - i);
-                    if (used < 2 || used > 4 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-                        break;
+                if (enc == TEXTENC_UTF8) {
+                    used = WellFormedUtf8(p + i, avail - i);
+                    if (used == 0) break;
                     std::memcpy(out + stored, p + i, static_cast<size_t>(used));
                     stored += static_cast<uint32_t>(used);
                 } else {
@@ -166,10 +230,24 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room) {
                 i += static_cast<uint32_t>(used);
             }
         } else {
+            auto unitAt = [&](uint32_t k) {
+                return le ? (uint32_t(p[k + 1]) << 8 | p[k]) : (uint32_t(p[k]) << 8 | p[k + 1]);
+            };
             while (i + 2 <= avail && stored + 4 <= room) {
-                const uint32_t unit =
-                    le ? (uint32_t(p[i + 1]) << 8 | p[i]) : (uint32_t(p[i]) << 8 | p[i + 1]);
-                if (unit == '\r' || unit == '\n' || (unit >= 0xD800 && unit <= 0xDFFF)) break;
+                const uint32_t unit = unitAt(i);
+                if (unit == '\n' || unit == '\r') {
+                    if (unit == '\r') {
+                        if (i + 4 > avail) break;
+                        const uint32_t next = unitAt(i + 2);
+                        if (next >= 0x80) break;
+                        if (next == '\n') i += 2;
+                    }
+                    out[stored++] = '\n';
+                    s->position += i + 2;
+                    *lineDone = true;
+                    return stored;
+                }
+                if (unit >= 0xD800 && unit <= 0xDFFF) break;
                 stored += static_cast<uint32_t>(
                     Utf8_Encode(reinterpret_cast<uint8_t*>(out) + stored, 4, unit));
                 i += 2;
@@ -256,35 +334,45 @@ int TextStream_GetByte(TextStream* s) {
 }
 
 StrBuf* TextStream_ReadLine(StrBuf* buf, TextStream* s) {
-    StrBuf_AssignStr(buf, "");
-    char block[1024];
-    uint32_t n = 0;
+    if (buf != StrBuf_Null) { // emptying never needs memory
+        buf->length = 0;
+        buf->data[0] = 0;
+    }
+    // The line is gathered in pieces of up to 1014 bytes, straight into the
+    // buffer when it has room, else in a local block that is appended.
+    constexpr uint32_t PIECE = 1014;
+    char block[PIECE + 4];
     bool done = false;
     while (!done) {
-        if (n >= 1014) {
+        char* piece = StrBuf_Reserve(buf, PIECE + 4);
+        const bool inPlace = piece != nullptr;
+        if (!inPlace) piece = block;
+        uint32_t n = 0;
+        while (!done && n < PIECE) {
+            if (RingEmpty(s) && s->encoding != TEXTENC_NONE) {
+                n += FastTake(s, piece + n, PIECE - n, &done);
+                if (done || n >= PIECE) break;
+            }
+            const int c = TextStream_GetByte(s);
+            if (c == '\n') {
+                piece[n++] = '\n';
+                done = true;
+            } else if (c == '\r') {
+                const int next = TextStream_GetByte(s);
+                if (next != '\n') PutBack(s, next);
+                piece[n++] = '\n';
+                done = true;
+            } else if (c == END) {
+                done = true;
+            } else {
+                piece[n++] = static_cast<char>(c);
+            }
+        }
+        if (inPlace)
+            StrBuf_Extend(buf, n);
+        else if (n > 0)
             StrBuf_Insert(buf, -1, block, n);
-            n = 0;
-        }
-        if (RingEmpty(s) && s->encoding != TEXTENC_NONE) {
-            n += FastTake(s, block + n, 1014 - n);
-            if (n >= 1014) continue;
-        }
-        const int c = TextStream_GetByte(s);
-        if (c == '\n') {
-            block[n++] = '\n';
-            done = true;
-        } else if (c == '\r') {
-            const int next = TextStream_GetByte(s);
-            if (next != '\n') PutBack(s, next);
-            block[n++] = '\n';
-            done = true;
-        } else if (c == END) {
-            done = true;
-        } else {
-            block[n++] = static_cast<char>(c);
-        }
     }
-    if (n > 0) StrBuf_Insert(buf, -1, block, n);
     return buf->length >= 1 ? buf : nullptr;
 }
 

@@ -81,6 +81,22 @@ TEST(StrBuf, InsertKeepsAnyByteAndItsOwnText) {
     EXPECT_EQ(buf.str(), "TA" + ("TAIL" + text) + "IL" + text);
 }
 
+TEST(StrBuf, ReserveAndExtendFillInPlace) {
+    Buf buf;
+    StrBuf_AssignStr(buf.b, "ab");
+    char* at = StrBuf_Reserve(buf.b, 300);
+    ASSERT_NE(at, nullptr);
+    EXPECT_GE(buf.b->capacity, 303);
+    std::memcpy(at, "cdef", 4);
+    StrBuf_Extend(buf.b, 3);
+    EXPECT_EQ(buf.str(), "abcde");
+    EXPECT_EQ(StrBuf_Reserve(StrBuf_Null, 1), nullptr);
+    Mem_FailNth(1);
+    EXPECT_EQ(StrBuf_Reserve(buf.b, 1000), nullptr);
+    Mem_FailNth(0);
+    EXPECT_EQ(buf.str(), "abcde");
+}
+
 TEST(StrBuf, TrimAndRemoveChar) {
     struct Case {
         const char* in;
