@@ -106,9 +106,14 @@ void DecodeChar(TextStream* s) {
     }
     }
     if (!have) return;
+    // A value UTF-8 cannot carry (a surrogate, or past U+10FFFF) ends the
+    // text for good like any malformed sequence. Were it to end only this
+    // read, a fixed-buffer reader that meets it at the start of a piece
+    // would take it for the end while the line reader reads on past it.
     const int n = Utf8_Encode(s->ring, sizeof s->ring, cp);
+    if (n <= 0) return EndForGood(s);
     s->ringRead = 0;
-    s->ringWrite = n > 0 ? static_cast<uint32_t>(n) : 0;
+    s->ringWrite = static_cast<uint32_t>(n);
 }
 
 // Makes the cache hold the position; returns the cached bytes from there.

@@ -174,19 +174,33 @@ TEST(TextStream, MalformedInputEndsTheText) {
         EXPECT_EQ(ReadLines(dir / "m"), c.lines) << c.bytes;
         EXPECT_EQ(GetLines(dir / "m", 4096), c.lines) << c.bytes;
     }
-    // A value UTF-8 cannot carry ends only the read that met it: the line
-    // ends there and reading goes on after it.
-    WriteFile(dir / "u", std::string("\xFF\xFE\0\0"
-                                     "A\0\0\0"
-                                     "\0\0\x11\0"
-                                     "B\0\0\0",
-                                     16));
-    EXPECT_EQ(ReadLines(dir / "u"), (Lines{"A", "B"}));
-    Stream st(dir / "u");
-    std::string got;
-    for (int i = 0; i < 4; ++i)
-        got += std::to_string(TextStream_GetByte(st.s)) + " ";
-    EXPECT_EQ(got, "65 -1 66 -1 ");
+    // So does a value UTF-8 cannot carry, in UTF-32 or in the long UTF-8
+    // forms, whichever reader meets it.
+    for (const std::string& bytes : {std::string("\xFF\xFE\0\0"
+                                                 "A\0\0\0"
+                                                 "\0\0\x11\0"
+                                                 "B\0\0\0",
+                                                 16),
+                                     std::string("\0\0\xFE\xFF"
+                                                 "\0\0\0A"
+                                                 "\0\0\xD8\0"
+                                                 "\0\0\0B",
+                                                 16),
+                                     std::string("\xEF\xBB\xBF"
+                                                 "A\xF8\x88\x80\x80\x80"
+                                                 "B"),
+                                     std::string("\xEF\xBB\xBF"
+                                                 "A\xED\xA0\x80"
+                                                 "B")}) {
+        WriteFile(dir / "u", bytes);
+        EXPECT_EQ(ReadLines(dir / "u"), Lines{"A"});
+        EXPECT_EQ(GetLines(dir / "u", 2), Lines{"A"});
+        Stream st(dir / "u");
+        std::string got;
+        for (int i = 0; i < 3; ++i)
+            got += std::to_string(TextStream_GetByte(st.s)) + " ";
+        EXPECT_EQ(got, "65 -1 -1 ");
+    }
 }
 
 TEST(TextStream, FixedBufferCutsLongLines) {
