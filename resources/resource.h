@@ -1,0 +1,59 @@
+// Resource ids of the program, grouped by kind. The numbers are fixed: the
+// resource script, the window procedures and the tests share them.
+#pragma once
+
+// Dialog templates
+#define IDD_MAIN 200
+#define IDD_ABOUT 201
+
+// Controls
+#define IDC_TOOLBAR 1
+#define IDC_STATUSBAR 2
+#define IDC_ABOUT_VERSION 1200
+#define IDC_TEXT 1201
+#define IDC_ABOUT_PICTURE 1202
+#define IDC_ABOUT_TEXT 1203
+#define IDC_FONT_COLOURS 1139
+
+// Commands
+#define IDM_RUN_BUTTON 38002
+#define IDM_EXIT 40001
+#define IDM_ABOUT 40002
+#define IDM_TOOLBAR 40003
+#define IDM_STATUSBAR 40004
+#define IDM_FONT 40100
+#define IDM_EDITOR 40101
+#define IDM_TILEORDER 40200
+
+// Menus, accelerators, icon
+#define IDR_ACCEL 100
+#define IDR_MAINMENU 111
+#define IDR_TOOLMENU 112
+#define IDI_APP 20
+
+// Bitmaps
+#define IDB_TILES 120
+#define IDB_TOOLBAR 122
+#define IDB_COMBOBOX 124
+#define IDB_EXTENSION 125
+
+// Strings: menu help and tooltips carry the id of the command or popup they
+// describe (60 + popup position for the popups of the menu bar).
+#define IDS_HELP_FILE 60
+#define IDS_HELP_RUN 61
+#define IDS_HELP_VIEW 62
+#define IDS_HELP_OPTIONS 63
+#define IDS_HELP_HELP 64
+// Strings the program shows elsewhere.
+#define IDS_READY 1000
+#define IDS_RUN_LABEL 1001
+#define IDS_AUTHOR_LABEL 1002
+#define IDS_OTHER_COLOUR 1003
+#define IDS_TEXT_FONT_FACE 1004
+#define IDS_COMCTL_TITLE 1010
+#define IDS_COMCTL_TEXT 1011
+#define IDS_WARNING_TITLE 1012
+#define IDS_CREATE_FAILED 1013
+#define IDS_OPENING_TEXT 1020
+#define IDS_OPENING_MORE 1021
+#define IDS_ABOUT_TEXT 1030
