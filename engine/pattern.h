@@ -1,0 +1,75 @@
+// The pattern language interpreter: turns the lines of a pattern file into
+// numbers for the map filler. Comment lines, number lists with ranges and
+// repeats, the loop and repeat directives, braces around a loop body, and
+// "$SET" lines that give a directive a new word. Nothing it cannot read is an
+// error: such text is ignored.
+#pragma once
+#include <cstdint>
+#include "engine/runs.h"
+#include "textlib/strbuf.h"
+
+enum : int32_t {
+    KEYWORD_LOOP = 1,
+    KEYWORD_REPEAT = 2,
+};
+
+// A row of the keyword table: name finds the row from a "$SET" line and never
+// changes; text is the word a directive line must carry.
+struct PatternKeyword {
+    char name[8];
+    char text[24];
+    int32_t kind;
+};
+
+constexpr int32_t PATTERN_KEYWORDS = 2;
+
+// The interpreter's loop state, kept for the program's run.
+struct PatternState {
+    int32_t base;     // always 0 between lines: a flush works out each pass's base itself
+    int32_t step;     // what each pass of the open loop adds to the body's numbers
+    int32_t count;    // passes of the open loop; 1 when no loop is open
+    int32_t rowCount; // rows of the keyword table that are searched
+    int32_t inLoop;   // 1 while a loop is open
+    int32_t depth;    // brace depth inside the open loop
+    int32_t lastKind; // KEYWORD_REPEAT when the current line carried out a repeat
+};
+
+// Where the interpreter delivers its numbers at the end of a line: the map
+// filler. Each call returns true once the map is full; nothing more is then
+// offered.
+struct PatternSink {
+    void* context;
+    // The runs in order.
+    bool (*takeRuns)(void* context, const NumberRun* runs, int32_t count);
+    // The body's runs passes times; on pass p (from 0) every number of the
+    // body except 0 is increased by p * step.
+    bool (*takeLoop)(void* context, const NumberRun* body, int32_t count, int64_t passes,
+                     int64_t step);
+};
+
+// One job's working buffers.
+struct PatternWork {
+    PatternSink sink;
+    StrBuf* token;
+    RunList direct; // numbers waiting for the end of the current line
+    RunList body;   // numbers collected while a loop is open
+    bool full;      // the sink reported a full map
+    bool noMemory;  // a buffer could not grow: the job's numbers are incomplete
+};
+
+// The keyword table and loop state, which live for the program's run.
+PatternKeyword* Pattern_Keywords();
+PatternState* Pattern_State();
+// Puts the keyword table back to the words it starts with (tests only: a
+// program keeps the words that "$SET" lines gave for its whole run).
+void Pattern_ResetKeywords();
+// Prepares for a job's first line: both keyword rows searched, no loop open.
+void Pattern_StartJob();
+
+// Makes the working buffers; false when memory runs out (nothing to free).
+bool PatternWork_Init(PatternWork* work, PatternSink sink);
+void PatternWork_Free(PatternWork* work);
+
+// Handles one line of the pattern (its line break, if any, included). The
+// line buffer is trimmed in place.
+void Pattern_Line(PatternWork* work, StrBuf* line);

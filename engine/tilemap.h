@@ -1,0 +1,85 @@
+// The tile map job: its settings record and the runner that turns a pattern
+// file into a tile map file of one byte per entry.
+#pragma once
+#include <cstdint>
+#include "textlib/strbuf.h"
+
+enum : int32_t {
+    EFFECT_MAP_IMPORT = 0, // forward: entry i is the input tile for output slot i
+    EFFECT_MAP_UNDO = 1,   // inverse: entry t is the output slot of input tile t + 1
+};
+
+// The largest input or output count a job is given.
+constexpr int32_t TILEMAP_MAX_COUNT = 2073600;
+
+// A tile format: shown and handed along; the runner does not read it.
+struct TileFormat {
+    uint32_t tileBytes;    // (height * bitsPerPixel * width + 7) >> 3
+    uint16_t width;        // pixels
+    uint16_t height;       // pixels
+    uint16_t stride;       // tileBytes, rounded up to a multiple of 3 at 3 bits per pixel
+    uint16_t bitsPerPixel; // 1, 2, 3, 4 or 8
+    uint32_t formatId;     // row of the tile format table
+};
+
+struct TileMapJob {
+    TileFormat format;
+    int32_t firstSetting;  // set to 0 by the tool dialog for each job; not read here
+    int32_t secondSetting; // set to 1 by the tool dialog for each job; not read here
+    int32_t inputColumns;
+    int32_t inputRows;
+    int32_t outputColumns;
+    int32_t outputRows;
+    int32_t inputCount;  // tiles of the input
+    int32_t outputCount; // slots of the output
+    int32_t method;      // EFFECT_MAP_IMPORT or EFFECT_MAP_UNDO
+};
+
+// The values a job record holds when the program starts.
+TileMapJob TileMap_StartValues();
+// The program's job record, which the tool dialog edits; lives for the run.
+TileMapJob* TileMap_Job();
+
+// Why a job failed.
+enum TileMapFailure : int32_t {
+    TILEMAP_OK = 0,
+    TILEMAP_FAIL_COUNTS = 1,  // the input or output count is 0 or less
+    TILEMAP_FAIL_OUTPUT = 2,  // the output file cannot be created or replaced
+    TILEMAP_FAIL_PATTERN = 3, // the pattern file cannot be opened
+    TILEMAP_FAIL_NOMEM = 4,   // memory ran out
+    TILEMAP_FAIL_WRITE = 5,   // the map could not be written whole
+    TILEMAP_FAIL_EMPTY = 6,   // no number reached the map
+};
+
+struct TileMapReport {
+    TileMapFailure failure;
+    uint32_t fileCode; // the file layer's code for TILEMAP_FAIL_OUTPUT, _PATTERN, _WRITE
+};
+
+// Runs a job: reads the pattern file (UTF-8 name) and writes the tile map to
+// the output file (UTF-8 name). The input name is the job's graphic file,
+// which is not read. Returns the count of numbers the map took, or 0 when the
+// job failed; a failed job leaves an existing output file as it was and
+// creates none (folders made for it may stay), a successful one replaces the
+// output in one step.
+int32_t TileMap_Run(const char* inputName, const char* outputName, const char* patternName,
+                    const TileMapJob* job);
+// The same, also telling why it failed (report may be null).
+int32_t TileMap_RunEx(const char* inputName, const char* outputName, const char* patternName,
+                      const TileMapJob* job, TileMapReport* report);
+
+// The map's length in bytes: the input count in the inverse method, else the
+// output count.
+int32_t TileMap_MapLength(const TileMapJob* job);
+
+// A source of pattern lines: reads the next line into line and returns it,
+// or returns null at the end.
+typedef StrBuf* (*TileMapLineSource)(StrBuf* line, void* context);
+
+// The heart of a job without its files: feeds the lines of source to the
+// pattern interpreter until they end or the map is full, filling map
+// (TileMap_MapLength bytes, zero-filled by the caller). Returns the count of
+// numbers taken; *failure is TILEMAP_OK, TILEMAP_FAIL_NOMEM or
+// TILEMAP_FAIL_EMPTY (then the result is 0). The counts must be above 0.
+int32_t TileMap_Fill(const TileMapJob* job, TileMapLineSource source, void* context, uint8_t* map,
+                     TileMapFailure* failure);
