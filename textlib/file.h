@@ -4,6 +4,13 @@
 #pragma once
 #include <cstdint>
 
+// <windows.h> defines FILE_CREATE (an NT create disposition) as a macro. The
+// layer's flag of that name must win: Windows sources include <windows.h>
+// before this header.
+#ifdef FILE_CREATE
+#undef FILE_CREATE
+#endif
+
 // Result codes.
 constexpr uint32_t FILE_OK = 0;
 constexpr uint32_t FILE_ERROR = 1;

@@ -1,13 +1,15 @@
 // The file layer on Windows: names converted from UTF-8 to the ANSI code
 // page for the "A" functions, positional I/O through SetFilePointer, and
 // Windows error codes mapped to the layer's result codes.
-#include "textlib/file.h"
-
-#include <cstring>
 #include <windows.h>
 
+#include <cstring>
+
 #include "textlib/conv.h"
+#include "textlib/file.h"
 #include "textlib/mem.h"
+
+static_assert(FILE_CREATE == 4, "<windows.h> must come before textlib/file.h");
 
 struct FileHandle {
     HANDLE handle;

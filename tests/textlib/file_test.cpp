@@ -1,6 +1,12 @@
 // File layer: the flag combinations, result codes and error mapping, folder
 // creation with either separator, truncation, positional I/O, sharing, and
 // the replace and remove operations the job runner writes its output with.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
 #include "textlib/file.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +14,6 @@
 
 #include "testdir.h"
 #include "textlib/mem.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#endif
 
 namespace {
 
@@ -32,6 +32,7 @@ constexpr uint32_t OUTPUT_FLAGS = FILE_NOBOM | FILE_MAKEDIRS | FILE_CREATE | FIL
 TEST(File, FlagsThatAskForNeitherReadingNorWriting) {
     TestDir dir;
     WriteFile(dir / "a", "x");
+    static_assert(FILE_CREATE == 4, "the layer's flag, not the NT disposition");
     for (uint32_t flags : {0u, FILE_CREATE, FILE_MAKEDIRS | FILE_CREATE, FILE_NOBOM}) {
         Opened f(dir / "a", flags);
         EXPECT_EQ(f.result, FILE_BADARG) << flags;
@@ -136,10 +137,13 @@ TEST(File, KoreanNamesRoundTrip) {
         ASSERT_EQ(f.result, FILE_OK);
         ASSERT_EQ(File_WriteAt(f.file, "k", 0, 1, nullptr), FILE_OK);
     }
-    Opened f(name, FILE_READ);
-    ASSERT_EQ(f.result, FILE_OK);
-    EXPECT_EQ(f.size, 1u);
+    {
+        Opened f(name, FILE_READ);
+        ASSERT_EQ(f.result, FILE_OK);
+        EXPECT_EQ(f.size, 1u);
+    }
     EXPECT_EQ(File_Remove(name.c_str()), FILE_OK);
+    EXPECT_EQ(Opened(name, FILE_READ).result, FILE_NOTFOUND);
 }
 
 TEST(File, ReplaceAndRemove) {
