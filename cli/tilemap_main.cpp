@@ -1,0 +1,173 @@
+// The tilemap command: reads a tile pattern file and writes a tile map, as
+// the tool dialog does, with the counts and method given as options.
+//   tilemap [-i N] [-o N] [-m import|undo] PATTERN OUTPUT
+// Exit status 0 on success, 1 when the job fails, 2 for a usage error.
+#include "engine/tilemap.h"
+#include "textlib/conv.h"
+#include "textlib/file.h"
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char USAGE[] =
+    "Usage: tilemap [-i N | --inputs N] [-o N | --outputs N] [-m import|undo | --method "
+    "import|undo] PATTERN OUTPUT\n"
+    "Reads the tile pattern file PATTERN and writes the tile map OUTPUT, one byte per entry.\n"
+    "\n"
+    "  -i, --inputs N    tiles of the input, 1..2073600 (default 255)\n"
+    "  -o, --outputs N   slots of the output, 1..2073600 (default 188)\n"
+    "  -m, --method M    import: entry i is the input tile of output slot i (default)\n"
+    "                    undo:   entry t is the output slot of input tile t + 1\n"
+    "      --help        show this help and exit\n"
+    "      --version     show the version and exit\n";
+
+int UsageError(const char* what, const char* detail) {
+    fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap --help' for more information.\n", what,
+            detail ? " '" : "", detail ? detail : "", detail ? "'" : "");
+    return 2;
+}
+
+// A count in 1..TILEMAP_MAX_COUNT written as plain decimal digits.
+bool ParseCount(const char* text, int32_t* count) {
+    int64_t value = 0;
+    if (!*text) return false;
+    for (const char* p = text; *p; p++) {
+        if (*p < '0' || *p > '9') return false;
+        value = value * 10 + (*p - '0');
+        if (value > TILEMAP_MAX_COUNT) return false;
+    }
+    if (value < 1) return false;
+    *count = static_cast<int32_t>(value);
+    return true;
+}
+
+const char* FileCodeText(uint32_t code) {
+    switch (code) {
+    case FILE_NOTFOUND: return "file or folder not found";
+    case FILE_DENIED: return "access denied";
+    case FILE_BUSY: return "the file is in use";
+    case FILE_NOMEM: return "out of memory, or the name is too long";
+    case FILE_BADARG: return "not a usable name";
+    default: return "the system refused";
+    }
+}
+
+// File names reach the engine in UTF-8; Windows hands them over in the ANSI
+// code page.
+bool ToEngineName(const char* arg, std::string* name) {
+#ifdef _WIN32
+    const char* utf8 = Conv_AnsiToUtf8(arg);
+    if (!utf8) return false;
+    *name = utf8;
+#else
+    *name = arg;
+#endif
+    return true;
+}
+
+int ReportFailure(const TileMapReport& report, const char* pattern, const char* output) {
+    switch (report.failure) {
+    case TILEMAP_FAIL_COUNTS:
+        fprintf(stderr, "tilemap: the input and output counts must be above 0\n");
+        break;
+    case TILEMAP_FAIL_PATTERN:
+        fprintf(stderr, "tilemap: cannot open the pattern file '%s': %s\n", pattern,
+                FileCodeText(report.fileCode));
+        break;
+    case TILEMAP_FAIL_OUTPUT:
+        fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output,
+                FileCodeText(report.fileCode));
+        break;
+    case TILEMAP_FAIL_NOMEM:
+        fprintf(stderr, "tilemap: out of memory making '%s'; the file is unchanged\n", output);
+        break;
+    case TILEMAP_FAIL_WRITE:
+        fprintf(stderr, "tilemap: could not write all of '%s'; the file is unchanged\n", output);
+        break;
+    default:
+        fprintf(stderr,
+                "tilemap: no number in the pattern file '%s' reached the map; '%s' is "
+                "unchanged\n",
+                pattern, output);
+        break;
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TileMapJob job = TileMap_StartValues();
+    const char* files[2] = {nullptr, nullptr};
+    int fileCount = 0;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (optionsEnd || arg[0] != '-' || arg[1] == 0) {
+            if (fileCount == 2) return UsageError("too many file names:", arg);
+            files[fileCount++] = arg;
+            continue;
+        }
+        if (strcmp(arg, "--") == 0) {
+            optionsEnd = true;
+            continue;
+        }
+        if (strcmp(arg, "--help") == 0) {
+            fputs(USAGE, stdout);
+            return 0;
+        }
+        if (strcmp(arg, "--version") == 0) {
+            printf("tilemap %s\n", TILEMAP_VERSION);
+            return 0;
+        }
+        // The options that take a value: -xVALUE, -x VALUE, --long=VALUE, --long VALUE.
+        static const struct {
+            char letter;
+            const char* name;
+        } OPTIONS[] = {{'i', "--inputs"}, {'o', "--outputs"}, {'m', "--method"}};
+        char letter = 0;
+        const char* value = nullptr;
+        for (const auto& option : OPTIONS) {
+            size_t n = strlen(option.name);
+            if (arg[1] == option.letter && arg[2] != '-') {
+                letter = option.letter;
+                value = arg[2] ? arg + 2 : nullptr;
+            } else if (strncmp(arg, option.name, n) == 0 && (arg[n] == 0 || arg[n] == '=')) {
+                letter = option.letter;
+                value = arg[n] ? arg + n + 1 : nullptr;
+            }
+        }
+        if (!letter) return UsageError("unknown option", arg);
+        if (!value) {
+            if (i + 1 >= argc) return UsageError("a value is missing after", arg);
+            value = argv[++i];
+        }
+        if (letter == 'm') {
+            if (strcmp(value, "import") == 0)
+                job.method = EFFECT_MAP_IMPORT;
+            else if (strcmp(value, "undo") == 0)
+                job.method = EFFECT_MAP_UNDO;
+            else
+                return UsageError("the method must be import or undo, not", value);
+        } else if (!ParseCount(value, letter == 'i' ? &job.inputCount : &job.outputCount)) {
+            return UsageError(letter == 'i'
+                                  ? "the input count must be a number from 1 to 2073600:"
+                                  : "the output count must be a number from 1 to 2073600:",
+                              value);
+        }
+    }
+    if (fileCount < 2)
+        return UsageError("the pattern file and the output file must be named", nullptr);
+
+    std::string pattern, output;
+    if (!ToEngineName(files[0], &pattern)) return UsageError("file name too long:", files[0]);
+    if (!ToEngineName(files[1], &output)) return UsageError("file name too long:", files[1]);
+    TileMapReport report;
+    int32_t result = TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
+    if (result == 0) return ReportFailure(report, files[0], files[1]);
+    printf("%d entries written to %s (%d bytes)\n", static_cast<int>(result), files[1],
+           static_cast<int>(TileMap_MapLength(&job)));
+    return 0;
+}
