@@ -50,6 +50,11 @@ bool Take(MapFill* fill, const NumberRun* run, int64_t shift) {
     return fill->inverse ? TakeInverse(fill, run, shift) : TakeForward(fill, run, shift);
 }
 
+int64_t Room(void* context) {
+    const MapFill* fill = static_cast<const MapFill*>(context);
+    return fill->outputCount - fill->filled;
+}
+
 bool TakeRuns(void* context, const NumberRun* runs, int32_t count) {
     MapFill* fill = static_cast<MapFill*>(context);
     for (int32_t i = 0; i < count; i++)
@@ -148,5 +153,5 @@ void MapFill_Init(MapFill* fill, uint8_t* map, int32_t inputCount, int32_t outpu
 }
 
 PatternSink MapFill_Sink(MapFill* fill) {
-    return PatternSink{fill, TakeRuns, TakeLoop};
+    return PatternSink{fill, Room, TakeRuns, TakeLoop};
 }

@@ -34,8 +34,19 @@ bool EndsWith(const StrBuf* buf, char c) {
 }
 
 void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
+    if (count <= 0) return;
     RunList* list = g_state.inLoop ? &work->body : &work->direct;
     if (!RunList_Append(list, start, count, step)) work->noMemory = true;
+    if (list == &work->direct) work->directCount += count;
+}
+
+void Deliver(PatternWork* work) {
+    if (!work->full && work->direct.count > 0) {
+        work->full = work->sink.takeRuns(work->sink.context, work->direct.runs, work->direct.count);
+        work->room = work->sink.room(work->sink.context);
+    }
+    RunList_Clear(&work->direct);
+    work->directCount = 0;
 }
 
 void CloseLoop() {
@@ -46,23 +57,27 @@ void CloseLoop() {
     g_state.count = 1;
 }
 
-// Delivers the direct list and, when a loop ends here, the loop's passes.
+// The end of a line: a loop that ends here is flushed, and the numbers
+// waiting are delivered, unless they are too few to fill the map. Held over,
+// they reach the map in the same order and the map fills on the same line
+// (every number uses up at most one slot), so exactly the same lines are
+// read; consecutive lines such as 1, 2, 3 then merge into one run.
+const int32_t HELD_RUNS = 64;
+
 void EndOfLine(PatternWork* work) {
-    bool flush = false;
     if (g_state.inLoop) {
         if (g_state.depth > 0) return;
-        flush = true;
-    }
-    if (!work->full && work->direct.count > 0)
-        work->full = work->sink.takeRuns(work->sink.context, work->direct.runs, work->direct.count);
-    if (flush) {
-        if (!work->full && work->body.count > 0 && g_state.count > 0)
+        Deliver(work);
+        if (!work->full && work->body.count > 0 && g_state.count > 0) {
             work->full = work->sink.takeLoop(work->sink.context, work->body.runs, work->body.count,
                                              g_state.count, g_state.step);
+            work->room = work->sink.room(work->sink.context);
+        }
         RunList_Clear(&work->body);
         CloseLoop();
+        return;
     }
-    RunList_Clear(&work->direct);
+    if (work->direct.count >= HELD_RUNS || work->directCount >= work->room) Deliver(work);
 }
 
 void CarryOut(PatternWork* work, int32_t kind, const char* args) {
@@ -125,8 +140,20 @@ void SettingLine(PatternWork* work, StrBuf* line) {
     }
 }
 
+// White space as StrBuf_Trim sees it.
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Trims buf unless it has nothing to trim, which is the common case.
+void Trim(StrBuf* buf) {
+    if (buf->length > 0 && (IsBlank(buf->data[0]) || IsBlank(buf->data[buf->length - 1])))
+        StrBuf_Trim(buf);
+}
+
 // One item of a number list: a~b, a(k) or a, tried in that order; text after
-// the form is ignored.
+// the form is ignored. item need not end at its comma: every form stops at
+// a comma anyway.
 void ListItem(PatternWork* work, const char* item) {
     const char* p = item;
     int32_t a;
@@ -145,16 +172,48 @@ void ListItem(PatternWork* work, const char* item) {
     }
 }
 
+// Walks the line's comma-separated items in place, as the tokenizer would
+// split it with empty items skipped; each item is trimmed and loses its
+// blanks (1 ~ 5 reads as 1~5) before it is read.
 void ListLine(PatternWork* work, StrBuf* line) {
-    if (line->length > 0) {
-        StrTok tok;
-        StrTok_Start(&tok, line->data);
-        while (StrTok_Next(work->token, &tok, ',', 1)) {
-            StrBuf_Trim(work->token);
-            if (work->token->length == 0) continue;
-            StrBuf_RemoveChar(work->token, ' ');
-            ListItem(work, work->token->data);
+    const char* p = line->data;
+    for (;;) {
+        while (*p == ',')
+            p++;
+        if (!*p) break;
+        // Most items are a bare number up to the comma: that is the item
+        // whole, with nothing to trim and no blank inside.
+        const char* q = p;
+        int32_t a;
+        if (Scan_Int(&q, &a) && (*q == ',' || !*q)) {
+            RunList* list = g_state.inLoop ? &work->body : &work->direct;
+            if (!RunList_AppendOne(list, a)) work->noMemory = true;
+            if (list == &work->direct) work->directCount++;
+            p = q;
+            continue;
         }
+        const char* start = p;
+        bool blank = false;
+        for (; *p && *p != ','; p++)
+            blank |= *p == ' ';
+        const char* end = p;
+        while (start < end && IsBlank(*start))
+            start++;
+        while (end > start && IsBlank(end[-1]))
+            end--;
+        if (start == end) continue;
+        if (!blank) {
+            ListItem(work, start);
+            continue;
+        }
+        uint32_t length = static_cast<uint32_t>(end - start);
+        StrBuf_AssignStr(work->token, "");
+        if (StrBuf_Insert(work->token, -1, start, length)->length != static_cast<int32_t>(length)) {
+            work->noMemory = true;
+            break;
+        }
+        StrBuf_RemoveChar(work->token, ' ');
+        ListItem(work, work->token->data);
     }
     EndOfLine(work);
 }
@@ -182,6 +241,8 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->sink = sink;
     work->token = StrBuf_New();
     RunList_Init(&work->direct);
+    work->directCount = 0;
+    work->room = sink.room(sink.context);
     RunList_Init(&work->body);
     work->full = false;
     work->noMemory = false;
@@ -195,6 +256,10 @@ void PatternWork_Free(PatternWork* work) {
     RunList_Free(&work->body);
 }
 
+void Pattern_Finish(PatternWork* work) {
+    Deliver(work);
+}
+
 void Pattern_Line(PatternWork* work, StrBuf* line) {
     // Strip the one line-break byte, if any; the null buffer has none.
     if (line->length > 0) {
@@ -202,7 +267,7 @@ void Pattern_Line(PatternWork* work, StrBuf* line) {
         if (last == '\r' || last == '\n') line->data[--line->length] = 0;
     }
     if (line->data[0] == '#') return;
-    StrBuf_Trim(line);
+    Trim(line);
     switch (line->data[0]) {
     case '/': DirectiveLine(work, line); break;
     case '{':

@@ -34,11 +34,14 @@ struct PatternState {
     int32_t lastKind; // KEYWORD_REPEAT when the current line carried out a repeat
 };
 
-// Where the interpreter delivers its numbers at the end of a line: the map
-// filler. Each call returns true once the map is full; nothing more is then
-// offered.
+// Where the interpreter delivers its numbers: the map filler. Each take
+// returns true once the map is full; nothing more is then offered.
 struct PatternSink {
     void* context;
+    // How many more numbers the map can take at most. While the numbers
+    // waiting for delivery are fewer, they cannot fill it, so the interpreter
+    // may gather the numbers of several lines and deliver them at once.
+    int64_t (*room)(void* context);
     // The runs in order.
     bool (*takeRuns)(void* context, const NumberRun* runs, int32_t count);
     // The body's runs passes times; on pass p (from 0) every number of the
@@ -51,10 +54,12 @@ struct PatternSink {
 struct PatternWork {
     PatternSink sink;
     StrBuf* token;
-    RunList direct; // numbers waiting for the end of the current line
-    RunList body;   // numbers collected while a loop is open
-    bool full;      // the sink reported a full map
-    bool noMemory;  // a buffer could not grow: the job's numbers are incomplete
+    RunList direct;      // numbers waiting for delivery
+    int64_t directCount; // how many numbers direct holds
+    int64_t room;        // what sink.room said after the last delivery
+    RunList body;        // numbers collected while a loop is open
+    bool full;           // the sink reported a full map
+    bool noMemory;       // a buffer could not grow: the job's numbers are incomplete
 };
 
 // The keyword table and loop state, which live for the program's run.
@@ -71,5 +76,8 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink);
 void PatternWork_Free(PatternWork* work);
 
 // Handles one line of the pattern (its line break, if any, included). The
-// line buffer is trimmed in place.
+// line buffer is trimmed in place. When work->full turns true the map is
+// full and no further line must be handed over.
 void Pattern_Line(PatternWork* work, StrBuf* line);
+// Delivers the numbers still waiting; call after the last line.
+void Pattern_Finish(PatternWork* work);

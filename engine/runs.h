@@ -32,6 +32,18 @@ inline void RunList_Clear(RunList* list) {
 // that continues the last one merges with it. Returns false, leaving the list
 // unchanged, when memory runs out.
 bool RunList_Append(RunList* list, int64_t start, int64_t count, int64_t step);
+// Appends one number; the same as RunList_Append(list, n, 1, 0), quicker
+// when n continues the last run.
+inline bool RunList_AppendOne(RunList* list, int64_t n) {
+    if (list->count > 0 && n != 0) {
+        NumberRun* last = &list->runs[list->count - 1];
+        if (last->count > 1 && last->start != 0 && n == last->start + last->count * last->step) {
+            last->count++;
+            return true;
+        }
+    }
+    return RunList_Append(list, n, 1, 0);
+}
 
 inline bool Run_IsZero(const NumberRun* run) {
     return run->start == 0 && run->step == 0;

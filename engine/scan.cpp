@@ -20,16 +20,14 @@ int Scan_Int(const char** cursor, int32_t* value) {
         negative = *p == '-';
         p++;
     }
-    if (*p < '0' || *p > '9') return 0;
-    // Accumulate the magnitude and saturate just past the 32-bit range, so
-    // that digits beyond it cannot overflow and the result clamps.
-    const int64_t limit = INT64_C(1) << 32;
-    int64_t magnitude = 0;
-    for (; *p >= '0' && *p <= '9'; p++) {
-        magnitude = magnitude * 10 + (*p - '0');
-        if (magnitude > limit) magnitude = limit;
-    }
-    int64_t v = negative ? -magnitude : magnitude;
+    if (static_cast<unsigned char>(*p - '0') > 9) return 0;
+    // Digits past 2^32 cannot bring the value back into range: stop
+    // accumulating there, so that the result clamps and nothing overflows.
+    const uint64_t limit = UINT64_C(1) << 32;
+    uint64_t magnitude = 0;
+    for (unsigned digit; (digit = static_cast<unsigned char>(*p - '0')) <= 9; p++)
+        if (magnitude < limit) magnitude = magnitude * 10 + digit;
+    int64_t v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
     if (v > INT32_MAX) v = INT32_MAX;
     if (v < INT32_MIN) v = INT32_MIN;
     *value = static_cast<int32_t>(v);

@@ -113,13 +113,10 @@ int32_t TileMap_Fill(const TileMapJob* job, TileMapLineSource source, void* cont
         *failure = TILEMAP_FAIL_NOMEM;
     } else {
         Pattern_StartJob();
-        while (!work.full && source(line, context)) {
+        while (!work.full && !work.noMemory && source(line, context))
             Pattern_Line(&work, line);
-            if (work.noMemory || fill.noMemory) {
-                *failure = TILEMAP_FAIL_NOMEM;
-                break;
-            }
-        }
+        Pattern_Finish(&work);
+        if (work.noMemory || fill.noMemory) *failure = TILEMAP_FAIL_NOMEM;
         if (*failure == TILEMAP_OK && fill.filled == 0) *failure = TILEMAP_FAIL_EMPTY;
     }
     StrBuf_Free(line);

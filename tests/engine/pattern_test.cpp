@@ -18,6 +18,10 @@ struct Capture {
         numbers.push_back(v);
         return numbers.size() >= limit;
     }
+    static int64_t Room(void* c) {
+        const Capture* self = static_cast<const Capture*>(c);
+        return static_cast<int64_t>(self->limit - self->numbers.size());
+    }
     static bool Runs(void* c, const NumberRun* runs, int32_t count) {
         Capture* self = static_cast<Capture*>(c);
         for (int32_t r = 0; r < count; r++)
@@ -42,7 +46,8 @@ std::vector<int64_t> Deliver(const std::string& text, size_t limit = 1000) {
     Capture capture;
     capture.limit = limit;
     PatternWork work;
-    EXPECT_TRUE(PatternWork_Init(&work, PatternSink{&capture, Capture::Runs, Capture::Loop}));
+    EXPECT_TRUE(PatternWork_Init(
+        &work, PatternSink{&capture, Capture::Room, Capture::Runs, Capture::Loop}));
     StrBuf* line = StrBuf_New();
     Pattern_StartJob();
     std::stringstream lines(text);
@@ -51,6 +56,7 @@ std::vector<int64_t> Deliver(const std::string& text, size_t limit = 1000) {
         StrBuf_AssignStr(line, (one + "\n").c_str());
         Pattern_Line(&work, line);
     }
+    Pattern_Finish(&work);
     EXPECT_FALSE(work.noMemory);
     StrBuf_Free(line);
     PatternWork_Free(&work);
