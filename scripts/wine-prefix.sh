@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Makes the project's Wine prefix (once) and maps the Korean UI fonts to
-# NanumGothic so that screenshots show Korean text. Windows are left
+# Korean fonts of fonts-nanum so that screenshots show Korean text: the
+# proportional faces to NanumGothic, the fixed-pitch ones to
+# NanumGothicCoding; "굴림" and "굴림체" are also listed as font families of
+# their own, so that the font dialog finds them. Windows are left
 # unmanaged: Wine draws their captions itself (the virtual X server has no
 # window manager), and hiding a window does not wait two seconds for a
-# window manager that never answers. Test set-up only.
+# window manager that never answers. Wine's Marlett (fonts-wine) goes into
+# the prefix's font folder, so that caption buttons draw as symbols rather
+# than letters. Test set-up only.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 mkdir -p "$WINEPREFIX"
 # Bump the marker's number when the settings below change, so that existing
 # prefixes take them up.
-marker="$WINEPREFIX/.tileorder-ready-2"
+marker="$WINEPREFIX/.tileorder-ready-3"
 if [ ! -f "$marker" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1 || true
@@ -19,9 +24,16 @@ if [ ! -f "$marker" ]; then
   {
     printf 'REGEDIT4\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-    for face in '굴림' '굴림체' '돋움' '돋움체' 'Gulim' 'GulimChe' 'Dotum' 'DotumChe'; do
+    for face in '굴림' '돋움' 'Gulim' 'Dotum'; do
       printf '"%s"="NanumGothic"\r\n' "$face"
     done
+    for face in '굴림체' '돋움체' 'GulimChe' 'DotumChe'; do
+      printf '"%s"="NanumGothicCoding"\r\n' "$face"
+    done
+    printf '\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    printf '"굴림"="NanumGothic"\r\n'
+    printf '"굴림체"="NanumGothicCoding"\r\n'
     printf '\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
     printf '"Managed"="N"\r\n'
@@ -30,5 +42,10 @@ if [ ! -f "$marker" ]; then
   wine regedit "$reg" >/dev/null 2>&1 || true
   wineserver -w || true
   rm -f "$reg"
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp -n /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
   touch "$marker"
 fi

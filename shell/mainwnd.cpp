@@ -37,6 +37,21 @@ void OpenDialog(HWND window, int command) {
     SetFocus(window);
 }
 
+// The toolbar's top belongs at the top of the client area (it moves only
+// across). Some comctl32 builds move a bordered toolbar with CCS_NOMOVEY up
+// by its border width each time it sizes itself, which would slide its
+// buttons under the menu bar; this puts it back. Where the toolbar keeps its
+// place, it changes nothing.
+void PinToolbarTop(HWND window) {
+    RECT r;
+    if (!appState.toolBar || !GetWindowRect(appState.toolBar, &r)) return;
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    if (r.top != 0) {
+        SetWindowPos(appState.toolBar, nullptr, r.left, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void ToggleBar(HWND window, bool* visible, HWND bar, int command) {
     *visible = !*visible;
     CheckMenuItem(GetMenu(window), command, MF_BYCOMMAND | (*visible ? MF_CHECKED : MF_UNCHECKED));
@@ -69,6 +84,7 @@ void Main_OnCommand(HWND window, int id, int code) {
 LRESULT Main_OnSize(HWND window, WPARAM kind) {
     if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return 1;
     LayoutAnchored(window, &appState.mainLayout);
+    PinToolbarTop(window);
     // The first size notification comes while the window is being made,
     // before the bars exist.
     if (appState.firstSizePending) {
@@ -138,6 +154,7 @@ void CreateBars() {
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
     InvalidateRect(toolBar, nullptr, TRUE);
     appState.toolBar = toolBar;
+    PinToolbarTop(main);
 
     HMENU menuBar = GetMenu(main);
     UINT ids[8] = {0,

@@ -7,8 +7,18 @@
 namespace {
 
 bool quitSeen = false;
-DialogWatcher* currentDialogWatcher = nullptr;
-SentWatcher* currentSentWatcher = nullptr;
+std::vector<DialogWatcher*> dialogWatchers;
+std::vector<SentWatcher*> sentWatchers;
+HHOOK dialogHook = nullptr;
+HHOOK sentHook = nullptr;
+
+template <typename T> bool Contains(const std::vector<T*>& list, T* item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+template <typename T> void Remove(std::vector<T*>& list, T* item) {
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
 uint32_t fakeComctlVersion = 0;
 
 uint32_t FakeComctlVersion() {
@@ -86,40 +96,83 @@ void Ui_PressButton(HWND dialog, int id) {
 }
 
 DialogWatcher::DialogWatcher(std::function<void(HWND)> onActivate)
-    : hook_(nullptr), onActivate_(std::move(onActivate)) {
-    currentDialogWatcher = this;
-    hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    : onActivate_(std::move(onActivate)) {
+    if (dialogWatchers.empty()) {
+        dialogHook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    dialogWatchers.push_back(this);
 }
 
 DialogWatcher::~DialogWatcher() {
-    UnhookWindowsHookEx(hook_);
-    currentDialogWatcher = nullptr;
+    Remove(dialogWatchers, this);
+    if (dialogWatchers.empty()) UnhookWindowsHookEx(dialogHook);
 }
 
 LRESULT CALLBACK DialogWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    DialogWatcher* self = currentDialogWatcher;
-    if (self && code == HCBT_ACTIVATE) {
+    if (code == HCBT_ACTIVATE) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        if (Ui_ClassName(window) == "#32770") self->onActivate_(window);
+        if (Ui_ClassName(window) == "#32770") {
+            std::vector<DialogWatcher*> all = dialogWatchers; // a callback may end one
+            for (auto it = all.rbegin(); it != all.rend(); ++it) {
+                if (Contains(dialogWatchers, *it)) (*it)->onActivate_(window);
+            }
+        }
     }
-    return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
+    return CallNextHookEx(dialogHook, code, wParam, lParam);
 }
 
 SentWatcher::SentWatcher(std::function<void(const CWPSTRUCT&)> onMessage)
-    : hook_(nullptr), onMessage_(std::move(onMessage)) {
-    currentSentWatcher = this;
-    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    : onMessage_(std::move(onMessage)) {
+    if (sentWatchers.empty()) {
+        sentHook = SetWindowsHookExA(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    }
+    sentWatchers.push_back(this);
 }
 
 SentWatcher::~SentWatcher() {
-    UnhookWindowsHookEx(hook_);
-    currentSentWatcher = nullptr;
+    Remove(sentWatchers, this);
+    if (sentWatchers.empty()) UnhookWindowsHookEx(sentHook);
 }
 
 LRESULT CALLBACK SentWatcher::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    SentWatcher* self = currentSentWatcher;
-    if (self && code == HC_ACTION) self->onMessage_(*reinterpret_cast<CWPSTRUCT*>(lParam));
-    return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
+    if (code == HC_ACTION) {
+        CWPSTRUCT message = *reinterpret_cast<CWPSTRUCT*>(lParam);
+        std::vector<SentWatcher*> all = sentWatchers;
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            if (Contains(sentWatchers, *it)) (*it)->onMessage_(message);
+        }
+    }
+    return CallNextHookEx(sentHook, code, wParam, lParam);
+}
+
+IdleScript::IdleScript(std::function<void(HWND, WPARAM, int)> onIdle)
+    : onIdle_(std::move(onIdle)), watcher_([this](const CWPSTRUCT& m) {
+          if (m.message != WM_ENTERIDLE) return;
+          HWND window = reinterpret_cast<HWND>(m.lParam);
+          int visit = 0;
+          for (auto& v : visits_) {
+              if (v.first == window) visit = ++v.second;
+          }
+          if (visit == 0) visits_.push_back({window, 0});
+          onIdle_(window, m.wParam, visit);
+      }) {}
+
+void Ui_PressKey(WORD key, bool alt, bool shift) {
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    if (alt) add(VK_MENU, false);
+    if (shift) add(VK_SHIFT, false);
+    add(key, false);
+    add(key, true);
+    if (shift) add(VK_SHIFT, true);
+    if (alt) add(VK_MENU, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(int answer)
@@ -149,6 +202,10 @@ AppSession::AppSession(uint32_t comctlVersion) {
     Ui_ResetQuit();
     fakeComctlVersion = comctlVersion;
     startResult_ = App_Start(GetModuleHandleA(nullptr), FakeComctlVersion);
+    // Without a window manager nothing brings the new window to the front,
+    // and keyboard input goes to the window in front.
+    if (startResult_ == 0) SetForegroundWindow(appState.mainWindow);
+    Ui_PumpPending();
 }
 
 AppSession::~AppSession() {

@@ -32,7 +32,8 @@ std::string Ui_ClassName(HWND window);
 void Ui_PressButton(HWND dialog, int id);
 
 // Calls onActivate for every top-level dialog-class window ("#32770") of
-// this thread when it is activated, while the object lives.
+// this thread when it is activated, while the object lives. Watchers of
+// one kind share one hook and are called newest first.
 class DialogWatcher {
   public:
     explicit DialogWatcher(std::function<void(HWND)> onActivate);
@@ -42,7 +43,6 @@ class DialogWatcher {
 
   private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK hook_;
     std::function<void(HWND)> onActivate_;
 };
 
@@ -58,9 +58,27 @@ class SentWatcher {
 
   private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK hook_;
     std::function<void(const CWPSTRUCT&)> onMessage_;
 };
+
+// Drives modal loops from inside: every time a modal dialog or menu of
+// this thread waits for input (its owner hears WM_ENTERIDLE), onIdle runs
+// with the dialog (or, for a menu, the menu's owner), the kind (MSGF_DIALOGBOX
+// or MSGF_MENU) and how many times that window went idle before. Actions
+// are best posted, so that they run inside the modal loop.
+class IdleScript {
+  public:
+    explicit IdleScript(std::function<void(HWND window, WPARAM kind, int visit)> onIdle);
+
+  private:
+    std::vector<std::pair<HWND, int>> visits_;
+    std::function<void(HWND, WPARAM, int)> onIdle_;
+    SentWatcher watcher_;
+};
+
+// Presses and releases keys as a keyboard would (SendInput), in order:
+// modifiers first, then the key; the thread's windows must be in front.
+void Ui_PressKey(WORD key, bool alt = false, bool shift = false);
 
 // A message box as a person sees it: title, text and button labels.
 struct MessageBoxSeen {
