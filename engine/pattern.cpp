@@ -140,14 +140,9 @@ void SettingLine(PatternWork* work, StrBuf* line) {
     }
 }
 
-// White space as StrBuf_Trim sees it.
-bool IsBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // Trims buf unless it has nothing to trim, which is the common case.
 void Trim(StrBuf* buf) {
-    if (buf->length > 0 && (IsBlank(buf->data[0]) || IsBlank(buf->data[buf->length - 1])))
+    if (buf->length > 0 && (Scan_IsBlank(buf->data[0]) || Scan_IsBlank(buf->data[buf->length - 1])))
         StrBuf_Trim(buf);
 }
 
@@ -197,9 +192,9 @@ void ListLine(PatternWork* work, StrBuf* line) {
         for (; *p && *p != ','; p++)
             blank |= *p == ' ';
         const char* end = p;
-        while (start < end && IsBlank(*start))
+        while (start < end && Scan_IsBlank(*start))
             start++;
-        while (end > start && IsBlank(end[-1]))
+        while (end > start && Scan_IsBlank(end[-1]))
             end--;
         if (start == end) continue;
         if (!blank) {

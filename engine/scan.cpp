@@ -2,37 +2,15 @@
 // number, literal characters matched exactly, stop at the first mismatch.
 #include "engine/scan.h"
 
-namespace {
-
-// White space as the C library's isspace in the "C" locale.
-bool IsBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-} // namespace
-
-int Scan_Int(const char** cursor, int32_t* value) {
-    const char* p = *cursor;
-    while (IsBlank(*p))
-        p++;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        p++;
-    }
-    if (static_cast<unsigned char>(*p - '0') > 9) return 0;
-    // Digits past 2^32 cannot bring the value back into range: stop
-    // accumulating there, so that the result clamps and nothing overflows.
+int64_t Scan_LongDigits(const char* digits, const char* end, bool negative) {
+    // Past 2^32 no further digit can bring the value back into range.
     const uint64_t limit = UINT64_C(1) << 32;
     uint64_t magnitude = 0;
-    for (unsigned digit; (digit = static_cast<unsigned char>(*p - '0')) <= 9; p++)
-        if (magnitude < limit) magnitude = magnitude * 10 + digit;
-    int64_t v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-    if (v > INT32_MAX) v = INT32_MAX;
-    if (v < INT32_MIN) v = INT32_MIN;
-    *value = static_cast<int32_t>(v);
-    *cursor = p;
-    return 1;
+    for (const char* p = digits; p < end && magnitude < limit; p++)
+        magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+    if (negative)
+        return magnitude >= UINT64_C(0x80000000) ? INT32_MIN : -static_cast<int64_t>(magnitude);
+    return magnitude >= UINT64_C(0x7FFFFFFF) ? INT32_MAX : static_cast<int64_t>(magnitude);
 }
 
 int Scan_Format(const char* text, const char* format, int32_t* values) {
