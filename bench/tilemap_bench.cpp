@@ -89,7 +89,7 @@ bool WriteInputs(const std::string& folder) {
     utf16.reserve(ascii.size() * 2 + 2);
     for (char c : ascii)
         utf16 += c, utf16 += '\0';
-    // A Korean comment line ("# 타일 순서") in code page 949 makes it ANSI text.
+    // A Korean comment line ("# tile order") in code page 949 makes it ANSI text.
     const std::string ansiComment = "# \xC5\xB8\xC0\xCF \xBC\xF8\xBC\xAD\n";
     return WriteText(folder + "/lines-utf8.map", "\xEF\xBB\xBF" + ascii) &&
            WriteText(folder + "/lines-utf16le.map", utf16) &&

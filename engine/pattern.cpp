@@ -1,5 +1,6 @@
-// The pattern language interpreter. Lines are split with the string buffer
-// and tokenizer exactly as written; only the made numbers are held as runs
+// The pattern language interpreter. Directive and setting lines are split
+// with the tokenizer; number lists are walked in place, which splits them
+// the same way without copying each item. Made numbers are held as runs
 // (engine/runs.h), never one by one, so that 1~2000000000 or a loop of two
 // billion passes costs no more than the numbers the map can still take.
 #include "engine/pattern.h"

@@ -259,7 +259,7 @@ TEST(TilemapCli, FailedJobsSayWhyAndKeepTheOutput) {
 
 TEST(TilemapCli, KoreanFileNames) {
     TestDir dir;
-    // "패턴 파일.map" and "출력 파일.bbl", the tool's own default names.
+    // The tool's own default names, "pattern file.map" and "output file.bbl" in Korean.
     const std::string pattern = dir / "\xED\x8C\xA8\xED\x84\xB4 \xED\x8C\x8C\xEC\x9D\xBC.map";
     const std::string output = dir / "\xEC\xB6\x9C\xEB\xA0\xA5 \xED\x8C\x8C\xEC\x9D\xBC.bbl";
     {
