@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Screenshots for people: builds the Windows configuration if needed and
+# takes PNG pictures of the main window, an open menu of its menu bar, the
+# run button's drop-down menu, the about box and the font dialog, into
+# build/screenshots/. The pictures come from a copy of the program's windows
+# driven in a virtual X server under Wine with the Korean locale
+# (tests/shell/screenshots.cpp), so they do not depend on the desktop.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+if [ ! -f build/win32/build.ninja ]; then
+  bash scripts/build.sh win32
+fi
+cmake --build build/win32 --target tileorder_screenshots tileorder_ini >/dev/null
+bash scripts/wine-prefix.sh
+source scripts/wine-env.sh
+
+out="$root/build/screenshots"
+bmp="$out/bmp"
+mkdir -p "$bmp"
+rm -f "$bmp"/*.bmp
+# Run from the folder of the shipped program, where ini/ lies. The folder
+# is named the way Wine maps the Unix root (drive Z:), without asking Wine:
+# a Wine program started outside the virtual X server would leave the
+# prefix's session without a display for a few seconds.
+winbmp="Z:${bmp//\//\\}"
+cd build/win32/bin
+xvfb-run -a -s '-screen 0 1280x1024x24' \
+  wine "$root/build/win32/screenshots/tileorder.exe" "$winbmp"
+for f in "$bmp"/*.bmp; do
+  name=$(basename "$f" .bmp)
+  convert "$f" "$out/$name.png"
+  echo "screenshots: $out/$name.png"
+done
+rm -rf "$bmp"
