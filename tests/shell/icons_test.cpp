@@ -7,6 +7,7 @@
 // their width, height limit and transparent mask colour.
 #include <gtest/gtest.h>
 #include "textlib/conv.h"
+#include "textlib/mem.h"
 #include "shell/icons.h"
 #include <algorithm>
 #include <cstdio>
@@ -191,6 +192,35 @@ TEST(IconTables, LookupsFoldAsciiCaseAndTheFirstLineWins) {
     ComboIcons_Free();
     EXPECT_EQ(ExtIcons_Find(".bin"), 1);
     EXPECT_EQ(ComboIcons_Find("BITMAP_1BPP"), -1);
+}
+
+TEST(IconTables, RunningOutOfMemoryAnywhereLeavesAConsistentTable) {
+    TempFolder folder;
+    std::string name = folder.Write("ext.ini", ".bin;.dat\n.map;;.txt;\n");
+    const Entries all = {{".bin", 2}, {".dat", 2}, {".map", 3}, {".txt", 3}};
+    for (int64_t n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        Mem_FailNth(n);
+        int opened = ExtIcons_Load(name.c_str());
+        bool failedOne = Mem_AllocCount() >= n;
+        Mem_FailNth(0);
+        // Whatever was lost, what is there is in file order with its index.
+        Entries got = Read(extIcons);
+        size_t at = 0;
+        for (const auto& e : got) {
+            while (at < all.size() && all[at] != e)
+                ++at;
+            EXPECT_LT(at, all.size()) << e.first;
+        }
+        EXPECT_GE(ExtIcons_NextIndex(), 2);
+        EXPECT_LE(ExtIcons_NextIndex(), 4);
+        ExtIcons_Free();
+        if (!failedOne) {
+            EXPECT_EQ(opened, 1);
+            EXPECT_EQ(got, all);
+            break;
+        }
+    }
 }
 
 TEST(IconTables, AMissingFileLeavesTheTableEmpty) {
