@@ -20,18 +20,19 @@ constexpr DWORD TOOLBAR_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLI
 constexpr DWORD STATUS_STYLE =
     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBT_TOOLTIPS | SBARS_SIZEGRIP | CCS_BOTTOM;
 
-// Opens the modal dialog of a command. The tile reorder tool (dialog 300)
-// and the editor setting (dialog 203) are not part of this program yet:
-// their commands do nothing until those dialogs are linked in here.
+// Opens the modal dialog of a command, owned by the main window, which
+// takes the focus back afterwards. This is the one place where the dialogs
+// of the other subsystems plug in: the editor program dialog (203) and the
+// tile reorder tool (300) are not linked into the program yet, so their
+// commands do nothing for now.
 void OpenDialog(HWND window, int command) {
+    HINSTANCE self = GetModuleHandleA(nullptr);
     switch (command) {
     case IDM_ABOUT:
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), window,
-                        AboutDlgProc, 0);
+        DialogBoxParamA(self, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDlgProc, 0);
         break;
-    case IDM_EDITOR:
-    case IDM_TILEORDER:
-    case IDM_RUN_BUTTON: return;
+    case IDM_EDITOR:    // dialog 203
+    case IDM_TILEORDER: // dialog 300
     default: return;
     }
     SetFocus(window);
@@ -64,8 +65,8 @@ void Main_OnCommand(HWND window, int id, int code) {
     case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_ABOUT:
     case IDM_EDITOR:
-    case IDM_TILEORDER:
-    case IDM_RUN_BUTTON: OpenDialog(window, id); break;
+    case IDM_TILEORDER: OpenDialog(window, id); break;
+    case IDM_RUN_BUTTON: OpenDialog(window, IDM_TILEORDER); break; // the button part of "run"
     case IDM_TOOLBAR:
         ToggleBar(window, &appState.toolBarVisible, appState.toolBar, IDM_TOOLBAR);
         break;
@@ -157,16 +158,14 @@ void CreateBars() {
     PinToolbarTop(main);
 
     HMENU menuBar = GetMenu(main);
-    UINT ids[8] = {0,
-                   0,
-                   static_cast<UINT>(reinterpret_cast<uintptr_t>(menuBar)),
-                   IDS_HELP_FILE,
-                   static_cast<UINT>(reinterpret_cast<uintptr_t>(GetSubMenu(menuBar, 1))),
-                   65,
-                   0,
-                   0};
-    for (int i = 0; i < 8; ++i)
-        appState.menuHelpIds[i] = ids[i];
+    // Pairs of (menu, first help string): the menu bar's popups from string
+    // 60, the "run" popup from 65; the handles fit in 32 bits on this platform.
+    UINT* help = appState.menuHelpIds;
+    help[0] = help[1] = help[6] = help[7] = 0;
+    help[2] = static_cast<UINT>(reinterpret_cast<uintptr_t>(menuBar));
+    help[3] = IDS_HELP_FILE;
+    help[4] = static_cast<UINT>(reinterpret_cast<uintptr_t>(GetSubMenu(menuBar, 1)));
+    help[5] = 65;
 
     char ready[LABEL_SIZE] = "";
     LoadStringA(appState.instance, IDS_READY, ready, sizeof(ready));
@@ -189,8 +188,8 @@ int ShowToolbarMenu(HWND owner, int command, int menuId) {
     ClientToScreen(appState.toolBar, &at);
     HMENU menu = LoadMenuA(appState.instance, MAKEINTRESOURCEA(menuId));
     if (!menu) return 0;
-    // Everything left of the point is excluded, so the menu opens beside
-    // the button rather than over it.
+    // The menu opens centred on the point; if it has to be moved to fit on
+    // the screen, it keeps off everything left of the point.
     TPMPARAMS params = {sizeof(params), {INT_MIN, INT_MIN, at.x, INT_MAX}};
     int chosen =
         TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RETURNCMD | TPM_CENTERALIGN | TPM_RIGHTBUTTON,
