@@ -1,149 +1,160 @@
-// Covers the pattern language line by line: the worked examples and edge
-// cases of comments, lists, ranges, repeats, directives, braces and "$SET"
-// lines, which keyword words and loop state outlive a job, and that a full
-// map stops delivery. Numbers are captured as the interpreter delivers them.
+// Covers the pattern language, the map filler and the run arithmetic:
+// - the next pass of a loop with a number in a window, against counting;
+// - pattern lines: the worked examples and edge cases of lists, directives,
+//   braces and settings, as a forward map shows their numbers;
+// - the engine against the literal reference (pattern_oracle.h) on thousands
+//   of random patterns (pattern_gen.h), both methods, random counts, several
+//   jobs in a row: map, result and keyword words must agree exactly.
+// Seeds are printed on failure; set TILEMAP_SEED to replay the comparison.
 #include "engine/pattern.h"
+#include "engine/runs.h"
+#include "engine/tilemap.h"
+#include "tests/engine/pattern_gen.h"
+#include "tests/engine/pattern_oracle.h"
 #include <gtest/gtest.h>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <cstdlib>
+#include <random>
 
 namespace {
 
-// A sink that writes out every delivered number (small patterns only).
-struct Capture {
-    std::vector<int64_t> numbers;
-    size_t limit = 1000;
-    bool Put(int64_t v) {
-        numbers.push_back(v);
-        return numbers.size() >= limit;
+TEST(Runs, NextPassAgreesWithCounting) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    auto in = [&](int64_t lo, int64_t hi) { return lo + int64_t(rng() % uint64_t(hi - lo + 1)); };
+    for (int round = 0; round < 30000; round++) {
+        bool wide = round % 3 == 0; // sparse runs with big steps, many passes
+        int64_t span = wide ? 2000000 : 60, stepSpan = wide ? 100000 : 20;
+        NumberRun run = {in(-span, span), in(1, wide ? 50 : 8), in(-stepSpan, stepSpan)};
+        int64_t t = wide ? in(-10000, 10000) : in(-15, 15);
+        int64_t lo = in(-2, 4), hi = lo + in(0, 11), passes = in(0, wide ? 4999 : 39);
+        int64_t from = in(0, 11), expected = -1, i0, i1;
+        for (int64_t p = from; p < passes && expected < 0; p++)
+            if (Run_Clip(&run, p * t, lo, hi, &i0, &i1)) expected = p;
+        ASSERT_EQ(Run_NextPass(&run, t, lo, hi, from, passes), expected)
+            << run.start << "," << run.count << "," << run.step << " t=" << t << " " << lo << ".."
+            << hi << " from " << from << " of " << passes;
     }
-    static int64_t Room(void* c) {
-        const Capture* self = static_cast<const Capture*>(c);
-        return static_cast<int64_t>(self->limit - self->numbers.size());
-    }
-    static bool Runs(void* c, const NumberRun* runs, int32_t count) {
-        Capture* self = static_cast<Capture*>(c);
-        for (int32_t r = 0; r < count; r++)
-            for (int64_t i = 0; i < runs[r].count; i++)
-                if (self->Put(runs[r].start + i * runs[r].step)) return true;
-        return false;
-    }
-    static bool Loop(void* c, const NumberRun* body, int32_t count, int64_t passes, int64_t step) {
-        Capture* self = static_cast<Capture*>(c);
-        for (int64_t p = 0; p < passes; p++)
-            for (int32_t r = 0; r < count; r++)
-                for (int64_t i = 0; i < body[r].count; i++) {
-                    int64_t v = body[r].start + i * body[r].step;
-                    if (self->Put(v == 0 ? 0 : v + p * step)) return true;
-                }
-        return false;
-    }
-};
-
-// Runs the lines of text (separated by '|') as one job.
-std::vector<int64_t> Deliver(const std::string& text, size_t limit = 1000) {
-    Capture capture;
-    capture.limit = limit;
-    PatternWork work;
-    EXPECT_TRUE(PatternWork_Init(
-        &work, PatternSink{&capture, Capture::Room, Capture::Runs, Capture::Loop}));
-    StrBuf* line = StrBuf_New();
-    Pattern_StartJob();
-    std::stringstream lines(text);
-    std::string one;
-    while (!work.full && std::getline(lines, one, '|')) {
-        StrBuf_AssignStr(line, (one + "\n").c_str());
-        Pattern_Line(&work, line);
-    }
-    Pattern_Finish(&work);
-    EXPECT_FALSE(work.noMemory);
-    StrBuf_Free(line);
-    PatternWork_Free(&work);
-    return capture.numbers;
 }
 
-struct LineCase {
-    const char* lines;
-    std::vector<int64_t> numbers;
-};
+// Runs lines as one job through TileMap_Fill into *map; returns the result.
+int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
+             std::vector<uint8_t>* map) {
+    using Source = std::pair<const std::vector<std::string>*, size_t>; // the lines, the next
+    Source source = {&lines, 0};
+    TileMapLineSource next = [](StrBuf* line, void* context) -> StrBuf* {
+        Source* s = static_cast<Source*>(context);
+        if (s->second >= s->first->size()) return nullptr;
+        const std::string& text = (*s->first)[s->second++];
+        return StrBuf_Insert(StrBuf_AssignStr(line, ""), -1, text.data(),
+                             static_cast<uint32_t>(text.size()));
+    };
+    map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
+    TileMapFailure failure;
+    int32_t result = TileMap_Fill(&job, next, &source, map->data(), &failure);
+    EXPECT_EQ(failure == TILEMAP_FAIL_EMPTY, result == 0); // and never out of memory
+    return result;
+}
 
-const LineCase LINE_CASES[] = {
-    // The worked examples.
-    {"1,2,3|5~8|0(2)", {1, 2, 3, 5, 6, 7, 8, 0, 0}},
-    {"9~6", {9, 8, 7, 6}},
-    {"/LOOP(3,16)|{|1~4|}", {1, 2, 3, 4, 17, 18, 19, 20, 33, 34, 35, 36}},
-    {"/LOOP(2,8)|1,0,3", {1, 0, 3, 9, 0, 11}},
-    {"/LOOP(2,10)|{|/REPEAT(1,2,1)|{|5|}|}", {1, 2, 5, 11, 12, 15}},
-    {"/LOOP(4,1)||7", {7}},
-    {"  # 1,2", {2}},
-    // Comments, blank lines and list items.
-    {"#|#1,2,3| #1,2,3", {2, 3}},
-    {"|   |\t", {}},
-    {"5~5,3~1,-2~1", {5, 3, 2, 1, -2, -1, 0, 1}},
-    {"7(0),7(-1),7(3)", {7, 7, 7}},
-    {"1 2, 1 ~ 3", {12, 1, 2, 3}},
-    {"12abc,1~3(2),5/7,x,~5,,5~", {12, 1, 2, 3, 5, 5}},
-    {"1~\t3,+4,- 5", {1, 2, 3, 4, -5}}, // blanks go before the item is read
-    {"2147483648,-3000000000", {INT32_MAX, INT32_MIN}},
-    // Directives.
-    {"/loop(2,1)|5|/ LOOP (2,1)|6", {5, 6, 6, 7}},
-    {"/LOOP(2,1|5", {5}},
-    {"/LOOP()|5,6", {5, 6}},
-    {"/LOOP( 3 , 5)|1", {1, 1, 1}}, // the comma must follow the number
-    {"/REPEAT(5)|/REPEAT(5,3)|/REPEAT(1,4,2)", {5, 5, 5, 5, 1, 3, 5, 7}},
-    {"/REPEAT()|/REPEAT(3,0)|/REPEAT(3,-1)", {0}},
-    {"/REPEAT(1,2,1) trailing)|/UNKNOWN(1)|/(1)|/REPEAT", {1, 2}},
-    {"/LOOP(2,5)|{|/LOOP(1,3,1)|}", {1, 2, 3, 6, 7, 8}},
-    {"/LOOP(0,5)|{|1,2|}|9", {9}},
-    {"/LOOP(-2,5)|1|9", {9}},
-    {"/LOOP(3,-1)|5", {5, 4, 3}},
-    {"/LOOP(2,3)|-1,0,1", {-1, 0, 1, 2, 0, 4}},
-    {"/LOOP(2,1)|/LOOP(5,3)|1", {5, 5, 5, 1, 6, 6, 6, 2}}, // inside a loop: start, count, step
-    // Braces.
-    {"}|5|{|6", {5, 6}},
-    {"/LOOP(2,1)|{ 1,2|3|} 4", {3, 4}},
-    {"/LOOP(2,100)|{|{|1|}|2|}", {1, 2, 101, 102}},
-    // Settings.
-    {"$SET(REPEAT,R)|/R(1,4,1)|/REPEAT(1,4,1)", {1, 2, 3, 4}},
-    {"$set(repeat, \"R\")|/r(7)", {7}},
-    {"$SET (LOOP,X)|$SET( LOOP,X)|$SET(LOOP X)|/X(2,1)|5", {5}},
-    {"$SET(LOOP,)|$SET(LOOP,\" \" \")|$SET(LOOP,X|/LOOP(2,1)|5", {5, 6}},
-    {"$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)|/abcdefghijklmnopqrstuvw(2,1)|5", {5, 6}},
-    {"$SET(LOOP,\"\xEB\xB0\x98\xEB\xB3\xB5\")|/\xEB\xB0\x98\xEB\xB3\xB5(2,1)|1", {1, 2}},
-    {"$SET(REPEAT,LOOP)|/LOOP(2,1)|1", {1, 2}}, // the loop row is searched first
-    {"$SET(REPEAT,X)|$SET(REPEAT,Y)|/Y(3)|/X(4)", {3}},
-};
+// The numbers that the lines of text (separated by '|') deliver, as a forward
+// map over 255 tiles shows them: out of range ones as 0.
+std::vector<int64_t> Numbers(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start <= text.size(); start = end + 1) {
+        end = std::min(text.find('|', start), text.size());
+        lines.push_back(text.substr(start, end - start) + "\n");
+    }
+    TileMapJob job = TileMap_StartValues();
+    job.inputCount = 255;
+    job.outputCount = 1000;
+    std::vector<uint8_t> map;
+    int32_t result = Fill(lines, job, &map);
+    return std::vector<int64_t>(map.begin(), map.begin() + result);
+}
 
 TEST(Pattern, Lines) {
-    for (const LineCase& c : LINE_CASES) {
+    const struct {
+        const char* lines;
+        std::vector<int64_t> numbers;
+    } cases[] = {
+        // The worked examples.
+        {"1,2,3|5~8|0(2)", {1, 2, 3, 5, 6, 7, 8, 0, 0}},
+        {"9~6", {9, 8, 7, 6}},
+        {"/LOOP(3,16)|{|1~4|}", {1, 2, 3, 4, 17, 18, 19, 20, 33, 34, 35, 36}},
+        {"/LOOP(2,8)|1,0,3", {1, 0, 3, 9, 0, 11}},
+        {"/LOOP(2,10)|{|/REPEAT(1,2,1)|{|5|}|}", {1, 2, 5, 11, 12, 15}},
+        {"/LOOP(4,1)||7", {7}},
+        {"  # 1,2", {2}},
+        // List items.
+        {"5~5,3~1,-2~1", {5, 3, 2, 1, -2, -1, 0, 1}},
+        {"7(0),7(-1),7(3)", {7, 7, 7}},
+        {"1 2, 1 ~ 3", {12, 1, 2, 3}},
+        // Directives.
+        {"/loop(2,1)|5|/ LOOP (2,1)|6", {5, 6, 6, 7}},
+        {"/LOOP( 3 , 5)|1", {1, 1, 1}}, // the comma must follow the number
+        {"/REPEAT(5)|/REPEAT(5,3)|/REPEAT(1,4,2)", {5, 5, 5, 5, 1, 3, 5, 7}},
+        {"/REPEAT()|/REPEAT(3,0)|/REPEAT(3,-1)", {0}},
+        {"/REPEAT(1,2,1) trailing)|/UNKNOWN(1)|/(1)|/REPEAT", {1, 2}},
+        {"/LOOP(0,5)|{|1,2|}|9", {9}},
+        {"/LOOP(2,3)|-1,0,1", {-1, 0, 1, 2, 0, 4}},
+        {"/LOOP(2,1)|/LOOP(5,3)|1", {5, 5, 5, 1, 6, 6, 6, 2}}, // inside a loop: start, count, step
+        // Braces.
+        {"}|5|{|6", {5, 6}},
+        {"/LOOP(2,100)|{|{|1|}|2|}", {1, 2, 101, 102}},
+        // Settings.
+        {"$SET(REPEAT,R)|/R(1,4,1)|/REPEAT(1,4,1)", {1, 2, 3, 4}},
+        {"$set(repeat, \"R\")|/r(7)", {7}},
+        {"$SET (LOOP,X)|$SET( LOOP,X)|$SET(LOOP X)|/X(2,1)|5", {5}},
+        {"$SET(LOOP,)|$SET(LOOP,\" \" \")|$SET(LOOP,X|/LOOP(2,1)|5", {5, 6}},
+        {"$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)|/abcdefghijklmnopqrstuvw(2,1)|5", {5, 6}},
+        {"$SET(REPEAT,LOOP)|/LOOP(2,1)|1", {1, 2}}, // the loop row is searched first
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
         Pattern_ResetKeywords();
-        EXPECT_EQ(Deliver(c.lines), c.numbers);
+        std::vector<int64_t> shown = c.numbers;
+        for (int64_t& v : shown)
+            v = v < 0 || v > 255 ? 0 : v;
+        EXPECT_EQ(Numbers(c.lines), shown);
     }
-    Pattern_ResetKeywords();
 }
 
-TEST(Pattern, WordsOutliveTheJobButLoopsDoNot) {
-    Pattern_ResetKeywords();
-    EXPECT_EQ(Deliver("$SET(LOOP,L)|/L(2,1)|5|/LOOP(2,1)|7"), (std::vector<int64_t>{5, 6, 7}));
-    EXPECT_STREQ(Pattern_Keywords()[0].text, "L");
-    EXPECT_STREQ(Pattern_Keywords()[0].name, "LOOP");
-    EXPECT_EQ(Deliver("/L(2,1)|5|/LOOP(2,1)|5"), (std::vector<int64_t>{5, 6, 5}));
-    // A job that ends inside a loop leaves it open; the next starts closed.
-    Deliver("/L(3,2)|{|1");
-    EXPECT_EQ(Pattern_State()->inLoop, 1);
-    EXPECT_EQ(Pattern_State()->depth, 1);
-    EXPECT_EQ(Deliver("4"), (std::vector<int64_t>{4}));
-    EXPECT_EQ(Pattern_State()->count, 1);
-    Pattern_ResetKeywords();
-    EXPECT_STREQ(Pattern_Keywords()[0].text, "LOOP");
-}
-
-TEST(Pattern, AFullMapStopsDelivery) {
-    Pattern_ResetKeywords();
-    EXPECT_EQ(Deliver("1~5|6", 3), (std::vector<int64_t>{1, 2, 3}));
-    EXPECT_EQ(Deliver("/LOOP(1000,1)|1,2", 5), (std::vector<int64_t>{1, 2, 2, 3, 3}));
+TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
+    const char* fixed = std::getenv("TILEMAP_SEED");
+    const uint64_t seed = fixed ? std::strtoull(fixed, nullptr, 10) : std::random_device{}();
+    SCOPED_TRACE("TILEMAP_SEED=" + std::to_string(seed));
+    PatternOracle oracle(100000);
+    int compared = 0, skipped = 0;
+    for (int n = 0; n < 5000; n++) {
+        PatternGen gen(seed * 100003 + n);
+        Pattern_ResetKeywords();
+        oracle.ResetKeywords();
+        for (int64_t j = 0, jobs = gen.In(1, 3); j < jobs; j++) {
+            std::vector<std::string> lines = gen.Lines();
+            TileMapJob job = TileMap_StartValues();
+            job.inputCount = static_cast<int32_t>(gen.In(1, 40));
+            job.outputCount = static_cast<int32_t>(gen.In(1, 60));
+            job.method = static_cast<int32_t>(gen.In(0, 1));
+            std::vector<uint8_t> want, got;
+            int64_t wantResult =
+                oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
+            if (oracle.overBudget) { // its answer and words mean nothing now
+                skipped++;
+                break;
+            }
+            int32_t gotResult = Fill(lines, job, &got);
+            compared++;
+            ASSERT_TRUE(gotResult == wantResult && got == want &&
+                        Pattern_Keywords()[0].text == oracle.KeywordText(0) &&
+                        Pattern_Keywords()[1].text == oracle.KeywordText(1))
+                << "case " << n << " job " << j << ": inputs " << job.inputCount << ", outputs "
+                << job.outputCount << ", method " << job.method << "\n"
+                << testing::PrintToString(lines) << "\nresult " << gotResult << ", expected "
+                << wantResult;
+        }
+    }
+    EXPECT_GT(compared, 5000);
+    EXPECT_LT(skipped, compared / 20);
 }
 
 } // namespace
