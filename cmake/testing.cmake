@@ -7,4 +7,7 @@ function(tileorder_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # A hung test (a child process, a window that never answers) fails instead
+  # of stalling the run.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
