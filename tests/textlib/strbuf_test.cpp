@@ -28,6 +28,14 @@ TEST(StrBuf, GrowsOutOfTheInlineStorageAndFillsInPlace) {
         EXPECT_STREQ(StrBuf_Data(buf.b), text.c_str());
         EXPECT_EQ(buf.b->data == buf.b->inlineData, n < STRBUF_INLINE) << n;
     }
+    // The growth rule: doubling below 1 MiB, steps of about 1 MiB above.
+    const std::pair<int32_t, int32_t> growth[] = {
+        {243, 244}, {244, 488}, {1000, 2000}, {1048577, (1048577 + 1048579) & ~3}};
+    for (const auto& [n, capacity] : growth) {
+        Buf fresh;
+        StrBuf_AssignStr(fresh.b, std::string(static_cast<size_t>(n), 'g').c_str());
+        EXPECT_EQ(fresh.b->capacity, capacity) << n;
+    }
     StrBuf_AssignStr(buf.b, "ab");
     char* at = StrBuf_Reserve(buf.b, 3000000);
     ASSERT_NE(at, nullptr);
