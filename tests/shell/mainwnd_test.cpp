@@ -1,22 +1,21 @@
-// The main window. Covers: the menu texts and commands, menu help in the
-// status bar (sent notifications and a menu opened by its access key), the
-// toolbar's buttons, labels and tooltips, the run button's drop-down menu
-// (its place, choosing its item, dismissing it), showing and hiding the bars
-// by command and by accelerator with the text window's margins, Escape
-// dropped while the text window has the focus, minimising and restoring,
-// resizing, the minimum track size and a settings change.
+// The main window: the menus' Korean texts (as CP949 bytes), commands and
+// help in the status bar; the toolbar and its drop-down menu; showing and
+// hiding the bars (check marks, the text window's 8-pixel margins); Escape
+// dropped while the text window has the focus; resizing.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <string>
-#include <vector>
 #include "resources/resource.h"
 #include "shell/appstate.h"
-#include "shell/icons.h"
-#include "tests/shell/texts.h"
 #include "tests/shell/uitest.h"
 
 namespace {
+
+std::string MenuText(HMENU menu, UINT position) {
+    char text[256] = "";
+    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
+    return text;
+}
 
 RECT RectIn(HWND window, HWND parent) {
     RECT r;
@@ -25,417 +24,247 @@ RECT RectIn(HWND window, HWND parent) {
     return r;
 }
 
-std::string MenuText(HMENU menu, UINT position) {
-    char text[256] = "";
-    GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-    return text;
-}
-
-struct MenuItemCase {
-    int popup;    // position in the menu bar
-    int position; // position in the popup
-    const char16_t* text;
-    UINT command; // 0 for a separator
-};
-
-TEST(MainMenu, ItemsCarryTheirTextsAndCommands) {
-    AppSession app;
-    HMENU bar = GetMenu(app.main());
-    ASSERT_EQ(GetMenuItemCount(bar), 5);
-    const char16_t* popups[] = {texts::FILE_MENU, texts::RUN_MENU, texts::VIEW_MENU,
-                                texts::OPTIONS_MENU, texts::HELP_MENU};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(MenuText(bar, i), Ansi(popups[i])) << i;
-    const MenuItemCase items[] = {
-        {0, 0, texts::QUIT, IDM_EXIT},       {1, 0, texts::TILE_ORDER, IDM_TILEORDER},
-        {2, 0, texts::TOOLBAR, IDM_TOOLBAR}, {2, 1, texts::STATUSBAR, IDM_STATUSBAR},
-        {3, 0, texts::FONT, IDM_FONT},       {3, 1, u"", 0},
-        {3, 2, texts::EDITOR, IDM_EDITOR},   {4, 0, texts::ABOUT, IDM_ABOUT},
-    };
-    const int counts[] = {1, 1, 2, 3, 1};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, i)), counts[i]);
-    for (const MenuItemCase& c : items) {
-        HMENU popup = GetSubMenu(bar, c.popup);
-        SCOPED_TRACE(c.popup * 10 + c.position);
-        if (c.command == 0) {
-            EXPECT_TRUE(GetMenuState(popup, c.position, MF_BYPOSITION) & MF_SEPARATOR);
-            continue;
-        }
-        EXPECT_EQ(MenuText(popup, c.position), Ansi(c.text));
-        EXPECT_EQ(GetMenuItemID(popup, c.position), c.command);
-    }
-}
-
-TEST(MainMenu, TheRunButtonsMenuHasTheToolItem) {
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TOOLMENU));
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 1);
-    EXPECT_EQ(MenuText(menu, 0), "POPUP");
-    HMENU popup = GetSubMenu(menu, 0);
-    ASSERT_EQ(GetMenuItemCount(popup), 1);
-    EXPECT_EQ(MenuText(popup, 0), Ansi(texts::TILE_ORDER));
-    EXPECT_EQ(GetMenuItemID(popup, 0), static_cast<UINT>(IDM_TILEORDER));
-    DestroyMenu(menu);
-}
-
+// The status bar's text; "(simple)" in front while it shows menu help.
 std::string StatusText() {
     char text[512] = "";
     SendMessageA(appState.statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    return text;
+    return (SendMessageA(appState.statusBar, SB_ISSIMPLE, 0, 0) ? "(simple)" : "") +
+           std::string(text);
 }
 
-bool StatusSimple() {
-    return SendMessageA(appState.statusBar, SB_ISSIMPLE, 0, 0) != 0;
-}
+constexpr const char16_t* TILE_ORDER = u"\uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)...";
+constexpr const char16_t* ABOUT_HELP = u"\uD504\uB85C\uADF8\uB7A8 \uC800\uC791\uAD8C "
+                                       u"\uC815\uBCF4\uB97C \uD45C\uC2DC\uD569\uB2C8\uB2E4";
 
-struct HelpCase {
-    int popup; // the popup holding the item, or -1 for a popup of the menu bar itself
-    UINT item; // command, or the popup's position
-    const char16_t* text;
+struct MenuRow {
+    UINT command; // 0: a popup of the menu bar; -1: a separator
+    const char16_t *text, *help;
 };
 
-// WM_MENUSELECT as the menu loop sends it while an item is highlighted.
-TEST(MenuHelp, TheStatusBarShowsTheHighlightedItemsHelp) {
+// The menu bar in order: each popup, then its items, with the help shown
+// while they are highlighted. Wine's MenuHelp gives every popup of the
+// menu bar the first one's help, so only that one is checked.
+const MenuRow menuRows[] = {
+    {0, u"\uD30C\uC77C(&F)",
+     u"\uD30C\uC77C\uC744 \uC870\uC791\uD558\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDM_EXIT, u"\uD504\uB85C\uADF8\uB7A8 \uC885\uB8CC(&X)",
+     u"\uD504\uB85C\uADF8\uB7A8\uC744 \uC885\uB8CC\uD569\uB2C8\uB2E4"},
+    {0, u"\uC2E4\uD589(&C)", nullptr},
+    {IDM_TILEORDER, TILE_ORDER,
+     u"\uADF8\uB798\uD53D \uD0C0\uC77C\uC758 \uC21C\uC11C\uB97C \uBC14\uAFC9\uB2C8\uB2E4"},
+    {0, u"\uBCF4\uAE30(&V)", nullptr},
+    {IDM_TOOLBAR, u"\uB3C4\uAD6C \uBAA8\uC74C(&T)\tAlt+T",
+     u"\uB3C4\uAD6C\uBAA8\uC74C\uC744 \uD45C\uC2DC\uD558\uAC70\uB098 \uC228\uAE41\uB2C8\uB2E4"},
+    {IDM_STATUSBAR, u"\uC0C1\uD0DC \uD45C\uC2DC\uC904(&S)\tAlt+S",
+     u"\uC0C1\uD0DC \uD45C\uC2DC\uC904\uC744 \uD45C\uC2DC\uD558\uAC70\uB098 "
+     u"\uC228\uAE41\uB2C8\uB2E4"},
+    {0, u"\uC635\uC158(&O)", nullptr},
+    {IDM_FONT, u"\uD14D\uC2A4\uD2B8 \uAE00\uAF34 \uC124\uC815(&F)...",
+     u"\uD14D\uC2A4\uD2B8 \uCC3D\uC5D0\uC11C \uC0AC\uC6A9\uD558\uB294 \uAE00\uAF34\uC744 "
+     u"\uC124\uC815\uD569\uB2C8\uB2E4"},
+    {UINT(-1), u"", nullptr},
+    {IDM_EDITOR, u"\uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815(&E)...", u""},
+    {0, u"\uB3C4\uC6C0\uB9D0(&H)", nullptr},
+    {IDM_ABOUT, u"\uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4(&A)...", ABOUT_HELP}};
+
+TEST(MainMenu, ItemsCarryTheirTextsCommandsAndStatusBarHelp) {
     AppSession app;
-    HMENU bar = GetMenu(app.main());
-    const HelpCase cases[] = {
-        {0, IDM_EXIT, texts::HELP_40001},    {1, IDM_TILEORDER, texts::HELP_40200},
-        {2, IDM_TOOLBAR, texts::HELP_40003}, {2, IDM_STATUSBAR, texts::HELP_40004},
-        {3, IDM_FONT, texts::HELP_40100},    {3, IDM_EDITOR, u""},
-        {4, IDM_ABOUT, texts::HELP_40002},   {-1, 0, texts::HELP_60},
-    };
-    for (const HelpCase& c : cases) {
-        SCOPED_TRACE(c.item);
-        if (c.popup < 0) {
-            SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(c.item, MF_POPUP | MF_HILITE),
+    // The ANSI code page is 949 and the texts reach the program as its bytes.
+    ASSERT_EQ(GetACP(), 949u);
+    HMENU bar = GetMenu(app.main()), popup = nullptr;
+    EXPECT_EQ(MenuText(bar, 0), "\xC6\xC4\xC0\xCF(&F)");
+    int popups = 0, item = 0, items = 0;
+    for (const MenuRow& row : menuRows) {
+        SCOPED_TRACE(Ansi(row.text));
+        // WM_MENUSELECT as the menu loop sends it while an item is highlighted.
+        if (row.command == 0) {
+            popup = GetSubMenu(bar, popups);
+            items += GetMenuItemCount(popup);
+            EXPECT_EQ(MenuText(bar, popups), Ansi(row.text));
+            SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(popups++, MF_POPUP | MF_HILITE),
                          reinterpret_cast<LPARAM>(bar));
+            item = 0;
+        } else if (row.command == UINT(-1)) {
+            EXPECT_TRUE(GetMenuState(popup, item++, MF_BYPOSITION) & MF_SEPARATOR);
         } else {
-            SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(c.item, MF_HILITE),
-                         reinterpret_cast<LPARAM>(GetSubMenu(bar, c.popup)));
+            EXPECT_EQ(GetMenuItemID(popup, item), row.command);
+            EXPECT_EQ(MenuText(popup, item++), Ansi(row.text));
+            SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(row.command, MF_HILITE),
+                         reinterpret_cast<LPARAM>(popup));
         }
-        EXPECT_TRUE(StatusSimple());
-        EXPECT_EQ(StatusText(), Ansi(c.text));
+        if (!row.help) continue;
+        EXPECT_EQ(StatusText(), "(simple)" + Ansi(row.help));
     }
+    // No item beyond those listed.
+    EXPECT_EQ(GetMenuItemCount(bar), popups);
+    EXPECT_EQ(items, static_cast<int>(std::size(menuRows)) - popups);
     // The menu closing brings the status bar's own text back.
     SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_FALSE(StatusSimple());
-    EXPECT_EQ(StatusText(), Ansi(texts::READY));
-}
-
-TEST(MenuHelp, AMenuOpenedByItsAccessKeyShowsHelpUntilItCloses) {
-    AppSession app;
+    EXPECT_EQ(StatusText(), Ansi(u"\uC900\uBE44"));
+    // A real menu loop: Alt+V opens "view" with the toolbar item highlighted.
     std::string shown;
-    bool simple = false;
     IdleScript script([&](HWND, WPARAM kind, int visit) {
         if (kind != MSGF_MENU || visit != 0) return;
         shown = StatusText();
-        simple = StatusSimple();
         EndMenu();
     });
-    // Alt+V opens "view"; its first item, the toolbar, is highlighted.
     SendMessageA(app.main(), WM_SYSCOMMAND, SC_KEYMENU, 'v');
-    EXPECT_TRUE(simple);
-    EXPECT_EQ(shown, Ansi(texts::HELP_40003));
-    EXPECT_FALSE(StatusSimple());
-    EXPECT_EQ(StatusText(), Ansi(texts::READY));
+    EXPECT_EQ(shown, "(simple)" + Ansi(menuRows[5].help));
+    EXPECT_EQ(StatusText(), Ansi(u"\uC900\uBE44"));
 }
 
-TEST(Toolbar, HasTheRunAndAuthorButtonsWithLabelsAndImages) {
+TEST(Toolbar, ButtonsHaveTheirLabelsAndTooltipsAndSitBelowTheMenu) {
     AppSession app;
     HWND tb = appState.toolBar;
-    EXPECT_EQ(GetDlgCtrlID(tb), IDC_TOOLBAR);
-    EXPECT_EQ(GetParent(tb), app.main());
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(tb, GWL_STYLE)), 0x56808942u);
-    EXPECT_EQ(SendMessageA(tb, TB_GETEXTENDEDSTYLE, 0, 0) & 0x11, 0x11);
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(tb, TB_GETIMAGELIST, 0, 0)),
-              toolImages.list);
     ASSERT_EQ(SendMessageA(tb, TB_BUTTONCOUNT, 0, 0), 3);
-    struct {
-        int image, command;
-        BYTE style;
-        const char16_t* label;
-    } expected[] = {{0, IDM_RUN_BUTTON, BTNS_DROPDOWN | BTNS_NOPREFIX, texts::RUN_LABEL},
-                    {0, 0, BTNS_SEP, nullptr},
-                    {1, IDM_ABOUT, BTNS_BUTTON, texts::AUTHOR_LABEL}};
-    RECT client;
-    GetClientRect(tb, &client);
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        TBBUTTON b = {};
-        ASSERT_TRUE(SendMessageA(tb, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b)));
-        EXPECT_EQ(b.idCommand, expected[i].command);
-        EXPECT_EQ(b.fsStyle, expected[i].style);
-        EXPECT_EQ(b.fsState & TBSTATE_ENABLED, TBSTATE_ENABLED);
-        if (!expected[i].label) continue;
-        EXPECT_EQ(b.iBitmap, expected[i].image);
+    const struct {
+        int index, command;
+        const char16_t *label, *tip;
+    } buttons[] = {{0, IDM_RUN_BUTTON, u"\uC2E4\uD589",
+                    u"\uC120\uD0DD\uB41C \uD56D\uBAA9\uC5D0 \uC758\uD574 \uC2E4\uD589\uB418\uB294 "
+                    u"\uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+                   {2, IDM_ABOUT, u"\uB9CC\uB4E0\uC774 \uC815\uBCF4", ABOUT_HELP}};
+    for (auto& b : buttons) {
+        SCOPED_TRACE(b.command);
+        TBBUTTON button = {};
+        SendMessageA(tb, TB_GETBUTTON, b.index, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(button.idCommand, b.command);
         char label[64] = "";
-        SendMessageA(tb, TB_GETBUTTONTEXTA, b.idCommand, reinterpret_cast<LPARAM>(label));
-        EXPECT_EQ(std::string(label), Ansi(expected[i].label));
-        // The whole button, picture and label, lies inside the toolbar.
-        RECT r;
-        SendMessageA(tb, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
-        EXPECT_GE(r.top, client.top);
-        EXPECT_LE(r.bottom, client.bottom);
+        SendMessageA(tb, TB_GETBUTTONTEXTA, b.command, reinterpret_cast<LPARAM>(label));
+        EXPECT_EQ(std::string(label), Ansi(b.label));
+        NMTTDISPINFOA info = {};
+        info.hdr.code = TTN_GETDISPINFOA;
+        SendMessageA(app.main(), WM_NOTIFY, b.command, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(std::string(info.lpszText ? info.lpszText : "(null)"), Ansi(b.tip));
     }
     // The toolbar sits at the top of the client area, below the menu bar.
     EXPECT_EQ(RectIn(tb, app.main()).top, 0);
 }
 
-TEST(Toolbar, TooltipsComeFromTheStringTable) {
-    AppSession app;
-    struct {
-        UINT command;
-        const char16_t* text;
-    } cases[] = {
-        {IDM_RUN_BUTTON, texts::HELP_61}, {IDM_ABOUT, texts::HELP_40002}, {IDM_EDITOR, u""}};
-    for (auto& c : cases) {
-        NMTTDISPINFOA info = {};
-        info.hdr.code = TTN_GETDISPINFOA;
-        info.hdr.idFrom = c.command;
-        SendMessageA(app.main(), WM_NOTIFY, c.command, reinterpret_cast<LPARAM>(&info));
-        ASSERT_NE(info.lpszText, nullptr);
-        EXPECT_EQ(std::string(info.lpszText), Ansi(c.text)) << c.command;
-    }
-}
-
-// A click on the arrow of the run button, the way the mouse sends it.
-void ClickRunArrow(RECT* button) {
-    SendMessageA(appState.toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(button));
-    LPARAM at = MAKELPARAM(button->right - 4, (button->top + button->bottom) / 2);
-    SendMessageA(appState.toolBar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(appState.toolBar, WM_LBUTTONUP, 0, at);
-}
-
+// The arrow of the run button drops the tool menu centred under the
+// button's left edge; Enter on its one item runs it, Escape runs nothing.
 TEST(Toolbar, TheRunArrowDropsTheToolMenuUnderTheButton) {
     AppSession app;
-    RECT menuRect = {}, button = {};
-    int items = -1;
     std::vector<UINT> commands;
     SentWatcher commandWatcher([&](const CWPSTRUCT& m) {
         if (m.hwnd == app.main() && m.message == WM_COMMAND) commands.push_back(LOWORD(m.wParam));
     });
-    IdleScript script([&](HWND, WPARAM kind, int visit) {
-        if (kind != MSGF_MENU || visit != 0) return;
-        HWND popup = FindWindowA("#32768", nullptr);
-        GetWindowRect(popup, &menuRect);
-        items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)));
-        // Down to the one item, then Enter, as on the keyboard.
-        PostMessageA(app.main(), WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(app.main(), WM_KEYDOWN, VK_RETURN, 0);
-    });
-    ClickRunArrow(&button);
-    EXPECT_EQ(items, 1);
-    // Centred under the button's left edge, its top at the button's bottom.
-    POINT corner = {button.left, button.bottom};
-    ClientToScreen(appState.toolBar, &corner);
-    EXPECT_LE(abs((menuRect.left + menuRect.right) / 2 - corner.x), 1);
-    EXPECT_EQ(menuRect.top, corner.y);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        RECT menuRect = {}, button = {};
+        std::vector<std::string> items;
+        IdleScript script([&](HWND, WPARAM kind, int visit) {
+            if (kind != MSGF_MENU || visit != 0) return;
+            HWND popup = FindWindowA("#32768", nullptr);
+            GetWindowRect(popup, &menuRect);
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i)
+                items.push_back(MenuText(menu, i));
+            PostMessageA(app.main(), WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(app.main(), WM_KEYDOWN, key, 0);
+        });
+        SendMessageA(appState.toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+        LPARAM at = MAKELPARAM(button.right - 4, (button.top + button.bottom) / 2);
+        SendMessageA(appState.toolBar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(appState.toolBar, WM_LBUTTONUP, 0, at);
+        EXPECT_EQ(items, std::vector<std::string>{Ansi(TILE_ORDER)});
+        POINT corner = {button.left, button.bottom};
+        ClientToScreen(appState.toolBar, &corner);
+        EXPECT_LE(abs((menuRect.left + menuRect.right) / 2 - corner.x), 1);
+        EXPECT_EQ(menuRect.top, corner.y);
+    }
     EXPECT_EQ(commands, std::vector<UINT>{IDM_TILEORDER});
-}
-
-TEST(Toolbar, DismissingTheDropDownMenuRunsNothing) {
-    AppSession app;
-    std::vector<UINT> commands;
-    SentWatcher commandWatcher([&](const CWPSTRUCT& m) {
-        if (m.hwnd == app.main() && m.message == WM_COMMAND) commands.push_back(LOWORD(m.wParam));
-    });
-    bool opened = false;
-    IdleScript script([&](HWND, WPARAM kind, int visit) {
-        if (kind != MSGF_MENU || visit != 0) return;
-        opened = true;
-        PostMessageA(app.main(), WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    RECT button;
-    ClickRunArrow(&button);
-    EXPECT_TRUE(opened);
-    EXPECT_TRUE(commands.empty());
 }
 
 // The text window keeps 8 pixels to the client edges and the visible bars.
 void ExpectTextMargins(HWND main) {
     RECT client, text = RectIn(GetDlgItem(main, IDC_TEXT), main);
     GetClientRect(main, &client);
-    LONG top = appState.toolBarVisible ? appState.toolBarHeight : 0;
-    LONG bottom = client.bottom - (appState.statusBarVisible ? appState.statusBarHeight : 0);
+    LONG top = IsWindowVisible(appState.toolBar) ? RectIn(appState.toolBar, main).bottom : 0;
+    LONG bottom =
+        IsWindowVisible(appState.statusBar) ? RectIn(appState.statusBar, main).top : client.bottom;
     EXPECT_EQ(text.left, 8);
     EXPECT_EQ(text.right, client.right - 8);
     EXPECT_EQ(text.top, top + 8);
     EXPECT_EQ(text.bottom, bottom - 8);
 }
 
-bool Checked(HWND main, UINT command) {
-    return (GetMenuState(GetMenu(main), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-TEST(Bars, CommandsShowAndHideThemAndTheTextWindowFollows) {
-    AppSession app;
-    HWND main = app.main();
-    // The heights are the bars' outer heights.
-    EXPECT_EQ(appState.toolBarHeight,
-              RectIn(appState.toolBar, main).bottom - RectIn(appState.toolBar, main).top);
-    EXPECT_EQ(appState.statusBarHeight,
-              RectIn(appState.statusBar, main).bottom - RectIn(appState.statusBar, main).top);
-    EXPECT_GT(appState.toolBarHeight, 0);
-    EXPECT_GT(appState.statusBarHeight, 0);
+void ExpectBars(HWND main, bool toolBar, bool statusBar) {
+    HMENU menu = GetMenu(main);
+    EXPECT_EQ((GetMenuState(menu, IDM_TOOLBAR, MF_BYCOMMAND) & MF_CHECKED) != 0, toolBar);
+    EXPECT_EQ((GetMenuState(menu, IDM_STATUSBAR, MF_BYCOMMAND) & MF_CHECKED) != 0, statusBar);
+    EXPECT_EQ(IsWindowVisible(appState.toolBar) != 0, toolBar);
+    EXPECT_EQ(IsWindowVisible(appState.statusBar) != 0, statusBar);
     ExpectTextMargins(main);
-    RECT before = RectIn(app.text(), main);
-    struct {
-        UINT command;
-        bool toolBar, statusBar;
-    } steps[] = {{IDM_TOOLBAR, false, true},
-                 {IDM_STATUSBAR, false, false},
-                 {IDM_TOOLBAR, true, false},
-                 {IDM_STATUSBAR, true, true}};
-    for (auto& s : steps) {
-        SendMessageA(main, WM_COMMAND, s.command, 0);
-        SCOPED_TRACE(std::to_string(s.toolBar) + std::to_string(s.statusBar));
-        EXPECT_EQ(appState.toolBarVisible, s.toolBar);
-        EXPECT_EQ(appState.statusBarVisible, s.statusBar);
-        EXPECT_EQ(Checked(main, IDM_TOOLBAR), s.toolBar);
-        EXPECT_EQ(Checked(main, IDM_STATUSBAR), s.statusBar);
-        EXPECT_EQ(IsWindowVisible(appState.toolBar) != 0, s.toolBar);
-        EXPECT_EQ(IsWindowVisible(appState.statusBar) != 0, s.statusBar);
-        ExpectTextMargins(main);
-        if (!s.toolBar && s.statusBar) {
-            // Hiding the toolbar moves the text window's top up by its height.
-            EXPECT_EQ(RectIn(app.text(), main).top, before.top - appState.toolBarHeight);
-        }
-    }
-    RECT after = RectIn(app.text(), main);
-    EXPECT_TRUE(EqualRect(&before, &after));
 }
 
-TEST(Bars, AltTAndAltSToggleThemFromTheKeyboard) {
+// Steps t and s send the toolbar and status bar commands, T and S press
+// Alt+T and Alt+S; each shows or hides its bar.
+TEST(Bars, CommandsAndAcceleratorsShowAndHideThemAndTheTextWindowFollows) {
     AppSession app;
-    Ui_PressKey('T', true);
-    ASSERT_TRUE(Ui_PumpUntil([] { return !appState.toolBarVisible; }));
-    EXPECT_FALSE(Checked(app.main(), IDM_TOOLBAR));
-    Ui_PressKey('S', true);
-    ASSERT_TRUE(Ui_PumpUntil([] { return !appState.statusBarVisible; }));
-    Ui_PressKey('T', true);
-    ASSERT_TRUE(Ui_PumpUntil([] { return appState.toolBarVisible; }));
-    EXPECT_TRUE(Checked(app.main(), IDM_TOOLBAR));
-    ExpectTextMargins(app.main());
+    bool toolBar = true, statusBar = true;
+    ExpectBars(app.main(), toolBar, statusBar);
+    for (char step : std::string("tstsTSTS")) {
+        SCOPED_TRACE(step);
+        bool tool = step == 't' || step == 'T';
+        bool& shown = tool ? toolBar : statusBar;
+        shown = !shown;
+        if (step == 'T' || step == 'S') {
+            Ui_PressKey(step, true);
+            Ui_PumpUntil([&] {
+                return appState.toolBarVisible == toolBar && appState.statusBarVisible == statusBar;
+            });
+        } else {
+            SendMessageA(app.main(), WM_COMMAND, tool ? IDM_TOOLBAR : IDM_STATUSBAR, 0);
+        }
+        ExpectBars(app.main(), toolBar, statusBar);
+    }
 }
 
 TEST(Escape, IsDroppedWhileTheTextWindowHasTheFocus) {
     AppSession app;
     int cancels = 0;
     SentWatcher watcher([&](const CWPSTRUCT& m) {
-        if (m.hwnd == app.main() && m.message == WM_COMMAND && LOWORD(m.wParam) == IDCANCEL) {
+        if (m.hwnd == app.main() && m.message == WM_COMMAND && LOWORD(m.wParam) == IDCANCEL)
             ++cancels;
-        }
     });
     SetFocus(app.text());
-    EXPECT_TRUE(appState.escapeBlocked);
-    MSG down = {app.text(), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
-    EXPECT_EQ(App_RouteMessage(&down), APP_ROUTE_DROPPED);
-    MSG character = {app.text(), WM_CHAR, VK_ESCAPE, 0x00010001, 0, {0, 0}};
-    EXPECT_EQ(App_RouteMessage(&character), APP_ROUTE_DROPPED);
-    // From the keyboard too.
-    Ui_PressKey(VK_ESCAPE);
+    for (UINT message : {WM_KEYDOWN, WM_CHAR}) {
+        MSG msg = {app.text(), message, VK_ESCAPE, 0x00010001, 0, {0, 0}};
+        EXPECT_EQ(App_RouteMessage(&msg), APP_ROUTE_DROPPED) << message;
+    }
+    Ui_PressKey(VK_ESCAPE); // from the keyboard too
     Ui_PumpUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; });
     EXPECT_EQ(cancels, 0);
     EXPECT_EQ(GetFocus(), app.text());
-
     // With the focus elsewhere Escape reaches the dialog manager.
     SetFocus(app.main());
-    EXPECT_FALSE(appState.escapeBlocked);
     MSG toMain = {app.main(), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
     EXPECT_EQ(App_RouteMessage(&toMain), APP_ROUTE_DIALOG);
     EXPECT_EQ(cancels, 1);
 }
 
-TEST(Placement, MinimisingLeavesTheLayoutAndRestoringKeepsIt) {
+TEST(Placement, MinimisingResizingAndSettingsChangesKeepTheLayout) {
     AppSession app;
     HWND main = app.main();
-    RECT text = RectIn(app.text(), main);
-    RECT layout = appState.mainLayout.rect;
+    RECT w, client;
     ShowWindow(main, SW_MINIMIZE);
-    EXPECT_TRUE(IsIconic(main));
-    EXPECT_TRUE(EqualRect(&layout, &appState.mainLayout.rect));
     ShowWindow(main, SW_RESTORE);
-    EXPECT_FALSE(IsIconic(main));
-    RECT after = RectIn(app.text(), main);
-    EXPECT_TRUE(EqualRect(&text, &after));
-    ExpectTextMargins(main);
-}
-
-TEST(Placement, ResizingKeepsTheBarsAtTheirEdges) {
-    AppSession app;
-    HWND main = app.main();
-    RECT w;
-    GetWindowRect(main, &w);
-    const int deltas[][2] = {{60, 40}, {-30, -20}, {31, 7}};
-    for (auto& d : deltas) {
-        SCOPED_TRACE(d[0] * 1000 + d[1]);
+    for (int d : {0, 60, -30, 31}) {
+        SCOPED_TRACE(d);
         GetWindowRect(main, &w);
-        SetWindowPos(main, nullptr, 0, 0, w.right - w.left + d[0], w.bottom - w.top + d[1],
+        SetWindowPos(main, nullptr, 0, 0, w.right - w.left + d, w.bottom - w.top + d / 2,
                      SWP_NOMOVE | SWP_NOZORDER);
-        RECT client;
         GetClientRect(main, &client);
-        EXPECT_TRUE(EqualRect(&client, &appState.mainLayout.rect));
         RECT status = RectIn(appState.statusBar, main);
         EXPECT_EQ(status.bottom, client.bottom);
         EXPECT_EQ(status.right - status.left, client.right);
-        RECT tool = RectIn(appState.toolBar, main);
-        EXPECT_EQ(tool.top, 0);
-        EXPECT_GE(tool.right, client.right);
         ExpectTextMargins(main);
     }
-}
-
-TEST(Placement, TheWindowHasAMinimumSizeAndNoMaximiseBox) {
-    AppSession app;
-    LONG style = GetWindowLongA(app.main(), GWL_STYLE);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_TRUE(style & WS_THICKFRAME);
-    MINMAXINFO info = {};
-    SendMessageA(app.main(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.x, appState.minTrackSize.cx);
-    EXPECT_EQ(info.ptMinTrackSize.y, appState.minTrackSize.cy);
-    // 232 x 60 dialog units plus frame, menu and caption: more than the
-    // bare frame, less than the window's own 270 x 300 units.
-    RECT w;
-    GetWindowRect(app.main(), &w);
-    EXPECT_GT(appState.minTrackSize.cx, 232 / 2);
-    EXPECT_LT(appState.minTrackSize.cx, w.right - w.left);
-    EXPECT_GT(appState.minTrackSize.cy, 60 / 2 + GetSystemMetrics(SM_CYCAPTION));
-    EXPECT_LT(appState.minTrackSize.cy, w.bottom - w.top);
-}
-
-TEST(Placement, ASettingsChangePutsTheWindowBackInItsPlace) {
-    AppSession app;
-    HWND main = app.main();
-    SetWindowPos(main, nullptr, 10, 20, 500, 520, SWP_NOZORDER);
+    // A settings change puts the window back at its start-up place, centred.
     SendMessageA(main, WM_SETTINGCHANGE, 0, 0);
-    RECT w;
     GetWindowRect(main, &w);
-    EXPECT_EQ(w.left, appState.placement.x);
-    EXPECT_EQ(w.top, appState.placement.y);
-    EXPECT_EQ(w.right - w.left, appState.placement.width);
-    EXPECT_EQ(w.bottom - w.top, appState.placement.height);
-    // The start-up placement is centred on the screen.
-    EXPECT_LE(
-        abs(appState.placement.x * 2 + appState.placement.width - GetSystemMetrics(SM_CXSCREEN)),
-        1);
-    EXPECT_LE(
-        abs(appState.placement.y * 2 + appState.placement.height - GetSystemMetrics(SM_CYSCREEN)),
-        1);
-}
-
-TEST(Commands, ToolAndEditorCommandsDoNothingYet) {
-    AppSession app;
-    int dialogs = 0;
-    DialogWatcher watcher([&](HWND) { ++dialogs; });
-    for (UINT command : {IDM_TILEORDER, IDM_RUN_BUTTON, IDM_EDITOR}) {
-        SendMessageA(app.main(), WM_COMMAND, command, 0);
-    }
-    Ui_PumpPending();
-    EXPECT_EQ(dialogs, 0);
-    EXPECT_TRUE(IsWindow(app.main()));
+    EXPECT_LE(abs(w.left + w.right - GetSystemMetrics(SM_CXSCREEN)), 1);
+    EXPECT_LE(abs(w.top + w.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
 }
 
 } // namespace

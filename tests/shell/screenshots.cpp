@@ -1,14 +1,12 @@
-// Screenshots for people: starts the program's windows in this process and
-// saves pictures of the main window, an open menu of its menu bar, the
-// toolbar's drop-down menu, the about box and the font dialog as BMP files
-// into the folder given as the first argument (scripts/screenshots.sh
-// turns them into PNG). Each window is read from its own surface, so the
-// pictures do not depend on what else is on the screen.
+// Screenshots for people (scripts/screenshots.sh turns them into PNG):
+// starts the program's windows in this process and saves the main window,
+// an open menu of its menu bar, the toolbar's drop-down menu, the about box
+// and the font dialog as BMP files into the folder given as the first
+// argument. Each window is read from its own surface, so the pictures do
+// not depend on what else is on the screen.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
-#include <string>
-#include <vector>
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "tests/shell/uitest.h"
@@ -20,34 +18,23 @@ int failures = 0;
 
 // Copies the windows, each at its place on the screen, into one picture of
 // their common rectangle, and writes it as a 24-bit BMP file.
-bool SaveWindows(const std::vector<HWND>& windows, const char* name) {
-    RECT all = {0, 0, 0, 0};
+void SaveWindows(const std::vector<HWND>& windows, const char* name) {
+    RECT all = {0, 0, 0, 0}, r;
     for (HWND w : windows) {
-        RECT r;
         GetWindowRect(w, &r);
-        if (IsRectEmpty(&all))
-            all = r;
-        else
-            UnionRect(&all, &all, &r);
+        UnionRect(&all, IsRectEmpty(&all) ? &r : &all, &r);
     }
     int width = all.right - all.left, height = all.bottom - all.top;
-    if (width <= 0 || height <= 0) return false;
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader = {sizeof(info.bmiHeader), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, picture);
     PatBlt(memory, 0, 0, width, height, WHITENESS);
     for (HWND w : windows) {
         RedrawWindow(w, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-        RECT r;
         GetWindowRect(w, &r);
         HDC source = GetWindowDC(w);
         BitBlt(memory, r.left - all.left, r.top - all.top, r.right - r.left, r.bottom - r.top,
@@ -55,14 +42,11 @@ bool SaveWindows(const std::vector<HWND>& windows, const char* name) {
         ReleaseDC(w, source);
     }
     GdiFlush();
-    DWORD stride = (width * 3 + 3) & ~3u;
-    DWORD size = stride * height;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    DWORD size = ((width * 3 + 3) & ~3u) * height;
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(file) + sizeof(info.bmiHeader)};
     file.bfSize = file.bfOffBits + size;
     std::string path = outFolder + "\\" + name + ".bmp";
-    FILE* out = fopen(path.c_str(), "wb");
+    FILE* out = bits ? fopen(path.c_str(), "wb") : nullptr;
     bool ok = out && fwrite(&file, sizeof(file), 1, out) == 1 &&
               fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
               fwrite(bits, size, 1, out) == 1;
@@ -72,32 +56,28 @@ bool SaveWindows(const std::vector<HWND>& windows, const char* name) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     printf("%s %s (%dx%d)\n", ok ? "saved" : "FAILED", path.c_str(), width, height);
-    if (!ok) ++failures;
-    return ok;
+    failures += !ok;
 }
 
-HWND FindPopupMenu() {
-    return FindWindowA("#32768", nullptr);
-}
-
-// Runs action, which enters a modal loop; when that loop first goes idle
-// (its owner hears WM_ENTERIDLE of the given kind), shoot() runs and then
-// close() ends the loop.
-void WhenIdle(WPARAM kind, const std::function<void()>& action, const std::function<void()>& shoot,
-              const std::function<void()>& close) {
+// Runs open, which enters a modal loop; when the loop first waits for input,
+// saves its window (a menu together with the main window) and ends the loop.
+void Shoot(const char* name, const std::function<void()>& open) {
     bool done = false;
     SentWatcher watcher([&](const CWPSTRUCT& m) {
-        if (m.message == WM_ENTERIDLE && m.wParam == kind && !done) {
-            done = true;
-            shoot();
-            close();
+        if (m.message != WM_ENTERIDLE || done) return;
+        done = true;
+        HWND window = reinterpret_cast<HWND>(m.lParam); // the dialog, for a dialog
+        if (m.wParam == MSGF_MENU) {
+            SaveWindows({appState.mainWindow, FindWindowA("#32768", nullptr)}, name);
+            EndMenu();
+        } else {
+            SaveWindows({window}, name);
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         }
     });
-    action();
-    if (!done) {
-        printf("FAILED: the modal loop never went idle\n");
-        ++failures;
-    }
+    open();
+    if (!done) printf("FAILED: %s: the modal loop never went idle\n", name);
+    failures += !done;
 }
 
 } // namespace
@@ -106,40 +86,20 @@ int main(int argc, char** argv) {
     if (argc > 1) outFolder = argv[1];
     CreateDirectoryA(outFolder.c_str(), nullptr);
     AppSession app;
-    if (app.startResult() != 0) return 1;
-    HWND main = app.main();
+    if (app.startResult != 0) return 1;
+    HWND main = app.main(), toolBar = appState.toolBar;
     // Let start-up's queued work (painting, layout) finish first.
     Ui_PumpUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; });
     SaveWindows({main}, "main");
-
     // The "view" menu of the menu bar, opened as its access key would.
-    WhenIdle(
-        MSGF_MENU, [&] { SendMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'v'); },
-        [&] {
-            SaveWindows({main, FindPopupMenu()}, "menu");
-        },
-        [] { EndMenu(); });
-
+    Shoot("menu", [&] { SendMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'v'); });
     // The drop-down menu of the "run" button: a click on the button's arrow.
-    HWND toolBar = appState.toolBar;
     RECT button = {};
     SendMessageA(toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
     LPARAM arrow = MAKELPARAM(button.right - 4, (button.top + button.bottom) / 2);
-    WhenIdle(
-        MSGF_MENU, [&] { SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, arrow); },
-        [&] {
-            SaveWindows({main, FindPopupMenu()}, "dropdown");
-        },
-        [] { EndMenu(); });
+    Shoot("dropdown", [&] { SendMessageA(toolBar, WM_LBUTTONDOWN, MK_LBUTTON, arrow); });
     SendMessageA(toolBar, WM_LBUTTONUP, 0, arrow);
-
-    HWND dialog = nullptr;
-    DialogWatcher dialogs([&](HWND w) { dialog = w; });
-    WhenIdle(
-        MSGF_DIALOGBOX, [&] { SendMessageA(main, WM_COMMAND, IDM_ABOUT, 0); },
-        [&] { SaveWindows({dialog}, "about"); }, [&] { Ui_PressButton(dialog, IDOK); });
-    WhenIdle(
-        MSGF_DIALOGBOX, [&] { SendMessageA(main, WM_COMMAND, IDM_FONT, 0); },
-        [&] { SaveWindows({dialog}, "font"); }, [&] { Ui_PressButton(dialog, IDCANCEL); });
+    Shoot("about", [&] { SendMessageA(main, WM_COMMAND, IDM_ABOUT, 0); });
+    Shoot("font", [&] { SendMessageA(main, WM_COMMAND, IDM_FONT, 0); });
     return failures == 0 ? 0 : 1;
 }
