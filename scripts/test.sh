@@ -23,7 +23,7 @@ run_ctest() {
 run_ctest native
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
 bash scripts/wine-prefix.sh
-run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24'
+run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh
 
 echo "== fuzz"
 if ! bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"; then
