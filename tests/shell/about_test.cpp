@@ -70,7 +70,7 @@ TEST_P(AboutBox, ShowsItsTextsAndPictureClosesAndGivesTheFocusBack) {
         "",
         "ORV System Utiliy with GUI",
         "1.0.0",
-        "Copyright (C) 2024 the tile order utility authors",
+        "Copyright (C) 2026 the tile order utility authors",
         "",
         Ansi(u"\uC774 \uD504\uB85C\uADF8\uB7A8\uC740 Win32 API\uC758 \uC608\uC81C\uC785\uB2C8"
              u"\uB2E4.\r\n\r\nMicrosoft Windows XP\uC758 \uD55C\uAD6D\uC5B4 \uBC84\uC804\uC5D0"
