@@ -129,12 +129,15 @@ uint32_t File_Close(FileHandle* file) {
     return FILE_OK;
 }
 
-uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
-                     uint32_t* done) {
+namespace {
+
+// Moves count bytes at offset with pread or pwrite, going on after a partial
+// transfer; a failure after some bytes moved ends it as a short transfer.
+template <typename Buffer, typename Op>
+uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done, Op op) {
     uint32_t total = 0;
     while (total < count) {
-        ssize_t n = pread(file->fd, static_cast<char*>(buffer) + total, count - total,
-                          static_cast<off_t>(offset + total));
+        const ssize_t n = op(fd, buffer + total, count - total, static_cast<off_t>(offset + total));
         if (n < 0) {
             if (errno == EINTR) continue;
             if (total == 0) return File_MapError(static_cast<uint32_t>(errno));
@@ -147,22 +150,16 @@ uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t c
     return FILE_OK;
 }
 
+} // namespace
+
+uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
+                     uint32_t* done) {
+    return Transfer(file->fd, static_cast<char*>(buffer), offset, count, done, pread);
+}
+
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    uint32_t total = 0;
-    while (total < count) {
-        ssize_t n = pwrite(file->fd, static_cast<const char*>(bytes) + total, count - total,
-                           static_cast<off_t>(offset + total));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (total == 0) return File_MapError(static_cast<uint32_t>(errno));
-            break;
-        }
-        if (n == 0) break;
-        total += static_cast<uint32_t>(n);
-    }
-    if (done) *done = total;
-    return FILE_OK;
+    return Transfer(file->fd, static_cast<const char*>(bytes), offset, count, done, pwrite);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {

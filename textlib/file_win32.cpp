@@ -118,26 +118,30 @@ uint32_t File_Close(FileHandle* file) {
     return FILE_OK;
 }
 
-uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
-                     uint32_t* done) {
-    uint32_t result = Seek(file->handle, offset);
+namespace {
+
+// Seeks to offset and moves count bytes with ReadFile or WriteFile.
+template <typename Buffer, typename Op>
+uint32_t Transfer(HANDLE handle, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
+                  Op op) {
+    const uint32_t result = Seek(handle, offset);
     if (result != FILE_OK) return result;
     DWORD moved = 0;
-    if (!ReadFile(file->handle, buffer, count, &moved, nullptr))
-        return File_MapError(GetLastError());
+    if (!op(handle, buffer, count, &moved, nullptr)) return File_MapError(GetLastError());
     if (done) *done = moved;
     return FILE_OK;
 }
 
+} // namespace
+
+uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
+                     uint32_t* done) {
+    return Transfer(file->handle, buffer, offset, count, done, ReadFile);
+}
+
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    uint32_t result = Seek(file->handle, offset);
-    if (result != FILE_OK) return result;
-    DWORD moved = 0;
-    if (!WriteFile(file->handle, bytes, count, &moved, nullptr))
-        return File_MapError(GetLastError());
-    if (done) *done = moved;
-    return FILE_OK;
+    return Transfer(file->handle, bytes, offset, count, done, WriteFile);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
