@@ -3,6 +3,7 @@
 // caller format two or three numbers into one message.
 #include "dialogs/dlgutil.h"
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <cstdarg>
 #include <cstdio>
@@ -219,14 +220,23 @@ void Combo_AttachIcons(HWND combo, int extraHeight) {
 }
 
 int Shell_Launch(const char* program, const char* parameters, const char* verb) {
+    // The program goes in as an item list besides its name: given no list,
+    // Wine takes SEE_MASK_INVOKEIDLIST as a request to open an empty one (a
+    // folder window that never returns) instead of falling back to the name.
+    char full[MAX_PATH] = "";
+    LPITEMIDLIST item = nullptr;
+    if (GetFullPathNameA(program, sizeof(full), full, nullptr)) item = ILCreateFromPathA(full);
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_INVOKEIDLIST;
+    info.fMask = item ? SEE_MASK_INVOKEIDLIST : 0;
     info.lpVerb = verb;
     info.lpFile = program;
     info.lpParameters = parameters;
+    info.lpIDList = item;
     info.nShow = SW_SHOW;
-    return ShellExecuteExA(&info) ? 1 : 0;
+    BOOL started = ShellExecuteExA(&info);
+    if (item) ILFree(item);
+    return started ? 1 : 0;
 }
 
 TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel) {
