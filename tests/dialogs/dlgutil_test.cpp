@@ -1,7 +1,7 @@
-// Dialog helpers: number texts and their ring, numeric fields read and
-// rewritten on losing the focus (one table of texts), and placement against
-// a work area smaller than the window. Names relative to the start folder,
-// the field under a drop and the file chooser are met in the dialogs' tests.
+// Dialog helpers: number texts and their ring, and numeric fields read and
+// rewritten on losing the focus, as one table of texts. Placement, names
+// relative to the start folder, the field under a drop and the file chooser
+// are met in the dialogs' tests.
 #include <gtest/gtest.h>
 #include "dialogs/dlgutil.h"
 #include <climits>
@@ -64,31 +64,6 @@ TEST(NumericField, ReadsTheTextAndShowsItsValueOnLosingTheFocus) {
         EXPECT_STREQ(shown, Num_Format(value, radix));
     }
     DestroyWindow(host);
-}
-
-TEST(Placement, KeepsWindowsInsideAWorkAreaSmallerThanThem) {
-    RECT saved, small = {0, 0, 400, 300};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0);
-    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &small, 0));
-    HWND owner = Popup("STATIC", nullptr, 100, 180, 200, 100);
-    // Centred over the owner, or dropped below it; then pulled back inside.
-    // clang-format off
-    const std::tuple<bool, int, int, long, long> cases[] = {
-        {false, 100, 50, 150, 205}, {false, 500, 50, 0, 205}, {false, 100, 200, 150, 100},
-        {false, 500, 400, 0, 0}, {true, 100, 10, 100, 280}, {true, 100, 50, 100, 250},
-        {true, 350, 150, 50, 150}};
-    // clang-format on
-    for (auto [below, width, height, x, y] : cases) {
-        HWND w = Popup("STATIC", owner, 7, 7, width, height);
-        below ? Wnd_PlaceBelow(w, owner) : Wnd_CenterOverOwner(w);
-        RECT r;
-        GetWindowRect(w, &r);
-        EXPECT_EQ(std::make_tuple(r.left, r.top, r.right - r.left), std::make_tuple(x, y, width))
-            << width << "x" << height << (below ? " below" : " centred");
-        DestroyWindow(w);
-    }
-    DestroyWindow(owner);
-    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
 }
 
 } // namespace

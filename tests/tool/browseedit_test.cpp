@@ -14,9 +14,9 @@ constexpr UINT COMMAND = 1101;
 struct Host {
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 50, 50, 300, 80, nullptr,
                                 nullptr, nullptr, nullptr);
-    HWND plain = Edit(10), edit = Edit(40);
-    HWND Edit(int y) {
-        return CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, y, 200, 24, parent,
+    HWND plain = Edit(), edit = Edit();
+    HWND Edit() {
+        return CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, parent,
                              nullptr, nullptr, nullptr);
     }
     ~Host() { DestroyWindow(parent); }
@@ -39,27 +39,19 @@ TEST(BrowseEdit, PostsOneCommandOnlyWhenAPressOnTheButtonEndsOnIt) {
         GetWindowRect(h.edit, &w);
         POINT on = {w.right - 10, (w.top + w.bottom) / 2}, off = {w.left + 20, on.y};
         EXPECT_EQ(SendMessageA(h.edit, WM_NCHITTEST, 0, MAKELPARAM(on.x, on.y)), HTBORDER);
-        auto send = [&](UINT message, POINT p, bool client) {
-            if (client) ScreenToClient(h.edit, &p);
-            SendMessageA(h.edit, message, client ? 0 : HTBORDER, MAKELPARAM(p.x, p.y));
-        };
         std::string seen;
         for (const char* s = steps; *s; ++s) {
-            switch (*s) {
-            case 'D': send(WM_NCLBUTTONDOWN, on, false); break;
-            case 'K': send(WM_NCLBUTTONDBLCLK, on, false); break;
-            case 'P': send(WM_LBUTTONDOWN, off, true); break;
-            case 'o': send(WM_MOUSEMOVE, off, true); break;
-            case 'n': send(WM_MOUSEMOVE, on, true); break;
-            case 'U': send(WM_LBUTTONUP, on, true); break;
-            case 'u': send(WM_LBUTTONUP, off, true); break;
-            }
+            // Presses on the button come as non-client messages in screen
+            // coordinates, the rest in client coordinates.
+            const int k = int(strchr("DKPonUu", *s) - "DKPonUu");
+            POINT p = strchr("DKnU", *s) ? on : off;
+            if (k >= 2) ScreenToClient(h.edit, &p);
+            const UINT messages[] = {WM_NCLBUTTONDOWN, WM_NCLBUTTONDBLCLK, WM_LBUTTONDOWN,
+                                     WM_MOUSEMOVE,     WM_MOUSEMOVE,       WM_LBUTTONUP};
+            SendMessageA(h.edit, messages[k < 6 ? k : 5], HTBORDER, MAKELPARAM(p.x, p.y));
             seen += state->pressed ? '1' : '0';
             // A press on the button captures the mouse; a release frees it.
-            bool captures = strchr("DK", *s) != nullptr;
-            if (captures || strchr("Uu", *s)) {
-                EXPECT_EQ(GetCapture() == h.edit, captures) << *s;
-            }
+            EXPECT_TRUE((k >= 2 && k <= 4) || (GetCapture() == h.edit) == (k < 2)) << *s;
         }
         EXPECT_EQ(seen, pressed);
         MSG m;
