@@ -37,9 +37,7 @@ struct Script {
     std::vector<std::string> asked;
     std::vector<std::function<void(HWND)>> flows;
     size_t met = 0;
-    static inline Script* current = nullptr;
-    Script() { current = this; }
-    ~Script() { current = nullptr; }
+    static inline Script* current = nullptr; // the one whose flow a timer runs
     static void CALLBACK Run(HWND d, UINT, UINT_PTR id, DWORD) {
         KillTimer(d, id);
         current->flows[id - 1](d);
@@ -50,6 +48,7 @@ struct Script {
             Ui_PressButton(d, answers.empty() ? IDCANCEL : answers.front());
             if (!answers.empty()) answers.erase(answers.begin());
         } else if (met < flows.size()) {
+            current = this;
             SetTimer(d, ++met, 0, Run);
         }
     }};
