@@ -53,16 +53,6 @@ TEST(MainMenu, ItemsShowTheirHelpInTheStatusBar) {
     // The menu closing brings the status bar's own text back.
     SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(StatusText(), Ui_String(IDS_READY));
-    // A real menu loop: Alt+V opens "view" with the toolbar item highlighted.
-    std::string shown;
-    MenuScript script([&](HWND, int visit) {
-        if (visit != 0) return;
-        shown = StatusText();
-        EndMenu();
-    });
-    SendMessageA(app.main(), WM_SYSCOMMAND, SC_KEYMENU, 'v');
-    EXPECT_EQ(shown, "(simple)" + Ui_String(IDM_TOOLBAR));
-    EXPECT_EQ(StatusText(), Ui_String(IDS_READY));
 }
 
 // The buttons' labels and tooltips; the arrow of the run button drops the

@@ -1,8 +1,8 @@
 // The text font and the font dialog: OK makes the chosen font and colour
 // current (white list text shows as 0xF0F0F0) without the text window ever
 // holding a deleted font; the dialog reopens on the default font with the
-// last colour; Cancel changes nothing; the colour item "other" opens the
-// colour dialog.
+// last colour; the colour item "other" opens the colour dialog; Cancel
+// changes nothing.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -48,13 +48,14 @@ void Choose(HWND dialog, int id, int index) {
                  reinterpret_cast<LPARAM>(combo));
 }
 
-class FontDialogOk : public ::testing::TestWithParam<std::pair<COLORREF, COLORREF>> {};
+class FontDialog : public ::testing::TestWithParam<std::pair<COLORREF, COLORREF>> {};
 
-// The parameter: the colour chosen and the colour list views get. The
-// dialog is opened twice: a colour and another face chosen and OK, then
-// Cancel.
-TEST_P(FontDialogOk, MakesTheFontAndColourCurrentAndReopensOnTheDefault) {
-    COLORREF chosen = GetParam().first;
+// The parameter: the colour chosen and the colour list views then get. The
+// dialog opens twice. First a colour and another face, and OK. Then, on
+// the default face, "other" is chosen twice: its colour dialog's pick and
+// OK, then Cancel, which puts the last colour back; Cancel keeps it all.
+TEST_P(FontDialog, OkMakesTheFontAndColourCurrentAndOtherOpensTheColourDialog) {
+    const COLORREF chosen = GetParam().first;
     AppSession app;
     HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD, 0, 0, 10, 10, app.main(), nullptr,
                               nullptr, nullptr);
@@ -68,59 +69,10 @@ TEST_P(FontDialogOk, MakesTheFontAndColourCurrentAndReopensOnTheDefault) {
         stale += current && GetObjectType(current) != OBJ_FONT;
     });
     std::vector<std::string> faces;
-    std::vector<ColourBox> opened;
-    DialogScript script([&](HWND dialog, int nth) {
-        faces.push_back(Ui_Text(GetDlgItem(dialog, FACE_BOX)) + "/" +
-                        Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
-        opened.push_back(ReadColours(dialog));
-        if (nth == 0) {
-            Choose(dialog, IDC_FONT_COLOURS, opened[0].IndexOf(chosen));
-            Choose(dialog, FACE_BOX, 1); // another face
-        }
-        Ui_PressButton(dialog, nth == 0 ? IDOK : IDCANCEL);
-    });
-    SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
-    EXPECT_NE(appState.textFont, old);
-    EXPECT_EQ(GetObjectType(old), 0u); // deleted
-    EXPECT_EQ(SendMessageA(app.text(), WM_GETFONT, 0, 0),
-              reinterpret_cast<LRESULT>(appState.textFont));
-    EXPECT_EQ(appState.textColour, chosen);
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0)), GetParam().second);
-    TextFont_Create(); // start-up's way hands out a new font the same way
-    EXPECT_GE(handOuts, 2);
-    EXPECT_EQ(stale, 0);
-
-    HFONT current = appState.textFont;
-    SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
-    EXPECT_FALSE(script.gaveUp);
-    // Size 9 is height -12 at 96 dots per inch.
-    EXPECT_EQ(faces, std::vector<std::string>(2, Ui_String(IDS_TEXT_FONT_FACE) + "/9"));
-    ASSERT_EQ(opened.size(), 2u);
-    // The item "other" holds the last colour; a standard item of the same
-    // colour comes first and is the one selected.
-    for (int i : {0, 1}) {
-        COLORREF last = i == 0 ? 0 : chosen;
-        EXPECT_EQ(opened[i].lastText, Ui_String(IDS_OTHER_COLOUR));
-        EXPECT_EQ(opened[i].data.back(), last);
-        EXPECT_EQ(opened[i].selection, opened[i].IndexOf(last));
-    }
-    EXPECT_EQ(appState.textFont, current);
-    EXPECT_EQ(appState.textColour, chosen);
-}
-
-INSTANTIATE_TEST_SUITE_P(Colours, FontDialogOk,
-                         ::testing::Values(std::make_pair(0xFFFFFFul, 0xF0F0F0ul),
-                                           std::make_pair(0x0000FFul, 0x0000FFul)));
-
-// In one font dialog: "other" with a basic colour picked and OK, another
-// item, "other" again and Cancel, which keeps the last colour.
-TEST(FontDialog, TheOtherColourItemOpensTheColourDialog) {
-    AppSession app;
-    appState.textColour = 0x0000FF; // the last colour
-    std::vector<ColourBox> afterColour;
+    std::vector<ColourBox> boxes; // as each font dialog opens, then after each colour dialog
     std::vector<HWND> colourOwners;
     DialogScript script([&](HWND dialog, int) {
-        if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) { // the colour dialog
+        if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) { // the colour dialog: a basic colour
             colourOwners.push_back(GetWindow(dialog, GW_OWNER));
             RECT r;
             GetWindowRect(GetDlgItem(dialog, COLOUR_PALETTE), &r);
@@ -132,23 +84,56 @@ TEST(FontDialog, TheOtherColourItemOpensTheColourDialog) {
             Ui_PressButton(dialog, colourOwners.size() == 1 ? IDOK : IDCANCEL);
             return;
         }
-        int last = static_cast<int>(ReadColours(dialog).data.size()) - 1;
-        Choose(dialog, IDC_FONT_COLOURS, last);
-        afterColour.push_back(ReadColours(dialog));
-        Choose(dialog, IDC_FONT_COLOURS, 0);
-        Choose(dialog, IDC_FONT_COLOURS, last);
-        afterColour.push_back(ReadColours(dialog));
-        Ui_PressButton(dialog, IDCANCEL);
+        faces.push_back(Ui_Text(GetDlgItem(dialog, FACE_BOX)) + "/" +
+                        Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
+        boxes.push_back(ReadColours(dialog));
+        const int other = static_cast<int>(boxes.back().data.size()) - 1;
+        if (faces.size() == 1) {
+            Choose(dialog, IDC_FONT_COLOURS, boxes[0].IndexOf(chosen));
+            Choose(dialog, FACE_BOX, 1);
+        } else {
+            for (int i = 0; i < 2; ++i) {
+                Choose(dialog, IDC_FONT_COLOURS, other);
+                boxes.push_back(ReadColours(dialog));
+            }
+        }
+        Ui_PressButton(dialog, faces.size() == 1 ? IDOK : IDCANCEL);
     });
     SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
+    EXPECT_EQ(GetObjectType(old), 0u); // deleted
+    HFONT current = appState.textFont;
+    EXPECT_EQ(SendMessageA(app.text(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(current));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0)), GetParam().second);
+    SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
+    EXPECT_EQ(appState.textFont, current); // Cancel
+    TextFont_Create();                     // start-up's way hands out a new font the same way
     EXPECT_FALSE(script.gaveUp);
+    EXPECT_GE(handOuts, 2);
+    EXPECT_EQ(stale, 0);
+    // Size 9 is height -12 at 96 dots per inch.
+    EXPECT_EQ(faces, std::vector<std::string>(2, Ui_String(IDS_TEXT_FONT_FACE) + "/9"));
+    ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(colourOwners, std::vector<HWND>(2, app.main()));
-    ASSERT_EQ(afterColour.size(), 2u);
-    EXPECT_NE(afterColour[0].data.back(), 0x0000FFu); // the picked basic colour
-    EXPECT_EQ(afterColour[1].data.back(), 0x0000FFu); // Cancel: the last colour, not the pick
-    for (const ColourBox& box : afterColour)
-        EXPECT_EQ(box.selection, static_cast<int>(box.data.size()) - 1);
-    EXPECT_EQ(appState.textColour, 0x0000FFu);
+    // "Other" holds the last colour; a standard item of that colour comes
+    // first and is selected. After its colour dialog "other" is selected
+    // with the pick (OK) or the last colour again (Cancel).
+    const COLORREF last[] = {0, chosen, 0 /* the pick */, chosen};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(boxes[i].lastText, Ui_String(IDS_OTHER_COLOUR));
+        if (i == 2) {
+            EXPECT_NE(boxes[i].data.back(), chosen);
+        } else {
+            EXPECT_EQ(boxes[i].data.back(), last[i]);
+        }
+        EXPECT_EQ(boxes[i].selection,
+                  i < 2 ? boxes[i].IndexOf(last[i]) : int(boxes[i].data.size()) - 1);
+    }
+    EXPECT_EQ(appState.textColour, chosen);
 }
+
+INSTANTIATE_TEST_SUITE_P(Colours, FontDialog,
+                         ::testing::Values(std::make_pair(0xFFFFFFul, 0xF0F0F0ul),
+                                           std::make_pair(0x0000FFul, 0x0000FFul)));
 
 } // namespace
