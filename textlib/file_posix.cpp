@@ -285,9 +285,12 @@ uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
         // The links of /proc (/dev/stdout, /dev/fd/N) stand for files this
         // process has open: pipes, terminals, or a file the shell opened; the
         // map goes straight into them, as into a device.
-        if (!S_ISLNK(st.st_mode) || IsProcessLink(st.st_dev)) {
-            *kind = S_ISLNK(st.st_mode)   ? FILE_KIND_DEVICE
-                    : S_ISREG(st.st_mode) ? FILE_KIND_FILE
+        if (S_ISLNK(st.st_mode) && IsProcessLink(st.st_dev)) {
+            *kind = FILE_KIND_DEVICE;
+            break;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            *kind = S_ISREG(st.st_mode)   ? FILE_KIND_FILE
                     : S_ISDIR(st.st_mode) ? FILE_KIND_FOLDER
                                           : FILE_KIND_DEVICE;
             break;

@@ -287,10 +287,12 @@ uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
             else
                 return File_MapError(error);
         } else {
-            if (GetFileType(handle) != FILE_TYPE_DISK)
-                *kind = FILE_KIND_DEVICE;
-            else
-                *kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FILE_KIND_FOLDER : FILE_KIND_FILE;
+            const bool folder =
+                attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            *kind = GetFileType(handle) != FILE_TYPE_DISK ? FILE_KIND_DEVICE
+                    : folder                              ? FILE_KIND_FOLDER
+                                                          : FILE_KIND_FILE;
+            // The file's own name, at the end of its links (Unix links too, under Wine).
             if (*kind == FILE_KIND_FILE && FinalName(handle, final, sizeof final)) {
                 result = Conv_AnsiToUtf8(final);
             }
