@@ -259,6 +259,22 @@ bool IsProcessLink(dev_t dev) {
     return stat("/proc/self", &proc) == 0 && proc.st_dev == dev;
 }
 
+// Syncs the folder named by the first length bytes of name (the working
+// folder when length is 0). Not every file system syncs folders; the data
+// are on disk already, so a failure here is no failure of the job.
+void SyncFolder(const char* name, size_t length) {
+    char* folder = static_cast<char*>(Mem_Alloc(length + 2));
+    if (!folder) return;
+    std::memcpy(folder, length ? name : ".", length ? length : 1);
+    folder[length ? length : 1] = 0;
+    const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+    Mem_Free(folder);
+}
+
 } // namespace
 
 uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
@@ -403,7 +419,7 @@ uint32_t File_Sync(FileHandle* file) {
 
 uint32_t File_Commit(FileHandle* temp, const char* target) {
     uint32_t result = File_Sync(temp);
-    if (result == FILE_OK && close(temp->fd) != 0)
+    if (close(temp->fd) != 0 && result == FILE_OK)
         result = File_MapError(static_cast<uint32_t>(errno));
     temp->fd = -1;
     if (result == FILE_OK && rename(temp->name, target) != 0)
@@ -413,18 +429,14 @@ uint32_t File_Commit(FileHandle* temp, const char* target) {
         return result;
     }
     g_tempLive = 0;
-    // The rename is an entry of the folder: it lasts once the folder is synced.
-    const size_t length = FolderLength(target);
-    char* folder = static_cast<char*>(Mem_Alloc(length + 2));
-    if (folder) {
-        std::memcpy(folder, length ? target : ".", length ? length : 1);
-        folder[length ? length : 1] = 0;
-        const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            fsync(fd); // not every file system syncs folders; the data are on disk already
-            close(fd);
-        }
-        Mem_Free(folder);
+    // The rename is an entry of the folder, and each folder made for it an
+    // entry of its parent: they last once those folders are synced.
+    SyncFolder(target, FolderLength(target));
+    for (uint32_t i = temp->madeCount; i-- > 0;) {
+        size_t parent = temp->made[i];
+        while (parent > 0 && temp->name[parent - 1] != '/')
+            parent--;
+        SyncFolder(temp->name, parent);
     }
     Mem_Free(temp->made);
     Mem_Free(temp);
