@@ -422,6 +422,10 @@ uint32_t File_Commit(FileHandle* temp, const char* target) {
     if (close(temp->fd) != 0 && result == FILE_OK)
         result = File_MapError(static_cast<uint32_t>(errno));
     temp->fd = -1;
+    // Only an ordinary file is ever replaced, whatever came between: never a
+    // device, a folder or a link put in its place.
+    struct stat st;
+    if (result == FILE_OK && lstat(target, &st) == 0 && !S_ISREG(st.st_mode)) result = FILE_DENIED;
     if (result == FILE_OK && rename(temp->name, target) != 0)
         result = File_MapError(static_cast<uint32_t>(errno));
     if (result != FILE_OK) {

@@ -410,6 +410,15 @@ uint32_t File_Commit(FileHandle* temp, const char* target) {
     temp->handle = INVALID_HANDLE_VALUE;
     char to[MAX_PATH * 4];
     if (result == FILE_OK && !ToAnsi(target, to, sizeof to)) result = FILE_NOMEM;
+    // Only an ordinary file is ever replaced, never a device such as NUL,
+    // which Wine shows as a file of its Unix name.
+    HANDLE existing = result == FILE_OK ? CreateFileA(to, 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                                        : INVALID_HANDLE_VALUE;
+    if (existing != INVALID_HANDLE_VALUE) {
+        if (GetFileType(existing) != FILE_TYPE_DISK) result = FILE_DENIED;
+        CloseHandle(existing);
+    }
     if (result == FILE_OK &&
         !MoveFileExA(temp->name, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         result = File_MapError(GetLastError());
