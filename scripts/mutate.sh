@@ -10,7 +10,8 @@
 #   name: runs: a range's count one short
 #   file: engine/runs.cpp
 #   from: exact text that occurs exactly once in the file
-#   to:   its replacement
+#   to:   its replacement (blanks after the colon are not part of either)
+# Lines of "from" or "to" that follow without a key continue its text.
 #   test: native engine_test        (configuration and CTest regex; repeatable)
 # The configurations must already be built (scripts/build.sh).
 set -uo pipefail
@@ -32,11 +33,17 @@ faults = []
 for path in sorted(glob.glob("scripts/mutations/*.txt")):
     for block in re.split(r"\n\s*\n", open(path, encoding="utf-8").read()):
         f = {"test": []}
+        last = None
         for line in block.splitlines():
-            if not line.strip() or line.startswith("#"):
+            if line.startswith("#"):
                 continue
             key, _, value = line.partition(":")
-            value = value[1:] if value.startswith(" ") else value
+            if key not in ("name", "file", "from", "to", "test"):
+                if last in ("from", "to"):  # a continuation line of the text
+                    f[last] += "\n" + line
+                continue
+            value = value.lstrip(" ")
+            last = key
             if key == "test":
                 f["test"].append(value.split(None, 1))
             else:

@@ -2,9 +2,9 @@
 # Starts tileorder.exe under Wine with the Korean locale (ANSI code page
 # 949), in the folder of the program so that its ini/ tables are found.
 # With a display the program runs there until it is closed. Without one it
-# runs in a virtual X server: the script waits for the main window, saves a
-# screenshot of it to build/screenshots/main-window.png and ends the
-# program.
+# runs in a virtual X server: the script waits for the main window to appear
+# and finish painting, saves a screenshot of it to
+# build/screenshots/main-window.png and ends the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -24,9 +24,19 @@ if [ "${1:-}" = "--in-virtual-display" ]; then
     kill "$pid" 2>/dev/null || true
     exit 1
   fi
-  sleep 1 # let the window finish painting
+  # The window is painted when two pictures of it in a row are the same and
+  # show more than a blank frame.
   mkdir -p "$root/build/screenshots"
-  import -window "$window" "$root/build/screenshots/main-window.png"
+  shot="$root/build/screenshots/main-window.png"
+  previous=""
+  for _ in $(seq 1 100); do
+    import -window "$window" "$shot" 2>/dev/null || continue
+    current=$(identify -format %# "$shot" 2>/dev/null)
+    if [ "$current" = "$previous" ] && [ "$(convert "$shot" -format %k info:)" -gt 8 ]; then
+      break
+    fi
+    previous=$current
+  done
   echo "run-gui: $root/build/screenshots/main-window.png"
   # The program keeps nothing, so ending it loses nothing.
   kill "$pid" 2>/dev/null || true

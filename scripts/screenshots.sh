@@ -4,7 +4,7 @@
 # run button's drop-down menu, the about box and the font dialog, into
 # build/screenshots/. The pictures come from a copy of the program's windows
 # driven in a virtual X server under Wine with the Korean locale
-# (tests/shell/screenshots.cpp), so they do not depend on the desktop.
+# (scripts/screenshots.cpp), so they do not depend on the desktop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

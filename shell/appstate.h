@@ -22,7 +22,9 @@ struct AppState {
     char tipText[APP_TIP_SIZE]; // text of the toolbar tooltip being shown
     int32_t toolBarHeight;      // outer heights, measured once
     int32_t statusBarHeight;
-    UINT menuHelpIds[8]; // MenuHelp tables: {0, 0, menu bar, 60, "run" popup, 65, 0, 0}
+    // MenuHelp tables: {0, 0, menu bar, 60, "run" popup, 65, 0, 0}. MenuHelp
+    // reads them as UINT words, pointer-sized on this 32-bit platform.
+    UINT_PTR menuHelpIds[8];
     char dialogFolder[APP_PATH_SIZE]; // initial folder of open and save dialogs
     char startFolder[APP_PATH_SIZE];  // working folder at start-up, ends in '\'
     char editorPath[APP_PATH_SIZE];   // the outside text editor program

@@ -96,7 +96,9 @@ LRESULT Main_OnSize(HWND window, WPARAM kind) {
     return 1;
 }
 
-LRESULT Main_OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+// Returns true when the notification is fully handled; tooltip texts are
+// filled in and still go on to the default handling.
+bool Main_OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->code == TBN_DROPDOWN) {
         NMTOOLBARA* toolbar = reinterpret_cast<NMTOOLBARA*>(lParam);
@@ -104,7 +106,7 @@ LRESULT Main_OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
             int command = ShowToolbarMenu(window, IDM_RUN_BUTTON, IDR_TOOLMENU);
             if (command) SendMessageA(window, WM_COMMAND, command, 0);
         }
-        return 0;
+        return true;
     }
     if (header->code == TTN_GETDISPINFOA) {
         NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
@@ -112,13 +114,31 @@ LRESULT Main_OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
         LoadStringA(appState.instance, LOWORD(wParam), appState.tipText, APP_TIP_SIZE);
         info->lpszText = appState.tipText;
     }
-    return DefWindowProcA(window, WM_NOTIFY, wParam, lParam);
+    return false;
 }
+
+// The main layout anchors its rows to the client area the template gave.
+LRESULT Main_OnInitDialog(HWND window) {
+    GetClientRect(window, &appState.mainLayout.rect);
+    return TRUE;
+}
+
+void Main_OnGetMinMaxInfo(MINMAXINFO* info) {
+    info->ptMinTrackSize = {appState.minTrackSize.cx, appState.minTrackSize.cy};
+}
+
+// Items of owner-drawn menus and lists are as high as the text font's lines.
+void Main_OnMeasureItem(HWND window, WPARAM wParam, MEASUREITEMSTRUCT* item) {
+    DefWindowProcA(window, WM_MEASUREITEM, wParam, reinterpret_cast<LPARAM>(item));
+    item->itemHeight = TextFont_ItemHeight();
+}
+
+static_assert(sizeof(UINT_PTR) == sizeof(UINT), "MenuHelp reads its tables as UINT words");
 
 void Main_OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     HMENU menu = reinterpret_cast<HMENU>(lParam);
-    HMENU menuBar = reinterpret_cast<HMENU>(static_cast<uintptr_t>(appState.menuHelpIds[2]));
-    HMENU runPopup = reinterpret_cast<HMENU>(static_cast<uintptr_t>(appState.menuHelpIds[4]));
+    HMENU menuBar = reinterpret_cast<HMENU>(appState.menuHelpIds[2]);
+    HMENU runPopup = reinterpret_cast<HMENU>(appState.menuHelpIds[4]);
     UINT flags = HIWORD(wParam);
     if ((flags & MF_POPUP) && !(flags & MF_SYSMENU) && menu && menu == menuBar) {
         MenuHelp(WM_MENUSELECT, wParam, lParam, menuBar, appState.instance, appState.statusBar,
@@ -159,12 +179,12 @@ void CreateBars() {
 
     HMENU menuBar = GetMenu(main);
     // Pairs of (menu, first help string): the menu bar's popups from string
-    // 60, the "run" popup from 65; the handles fit in 32 bits on this platform.
-    UINT* help = appState.menuHelpIds;
+    // 60, the "run" popup from 65.
+    UINT_PTR* help = appState.menuHelpIds;
     help[0] = help[1] = help[6] = help[7] = 0;
-    help[2] = static_cast<UINT>(reinterpret_cast<uintptr_t>(menuBar));
+    help[2] = reinterpret_cast<UINT_PTR>(menuBar);
     help[3] = IDS_HELP_FILE;
-    help[4] = static_cast<UINT>(reinterpret_cast<uintptr_t>(GetSubMenu(menuBar, 1)));
+    help[4] = reinterpret_cast<UINT_PTR>(GetSubMenu(menuBar, 1));
     help[5] = 65;
 
     char ready[LABEL_SIZE] = "";
@@ -200,23 +220,21 @@ int ShowToolbarMenu(HWND owner, int command, int menuId) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: GetClientRect(window, &appState.mainLayout.rect); return TRUE;
+    case WM_INITDIALOG: return Main_OnInitDialog(window);
     case WM_SIZE: return Main_OnSize(window, wParam);
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {appState.minTrackSize.cx,
-                                                                 appState.minTrackSize.cy};
-        return 0;
+    case WM_GETMINMAXINFO: Main_OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
     case WM_SETTINGCHANGE: ApplyPlacement(); return 0;
-    case WM_ACTIVATE: SetFocus(window); break;
     case WM_MEASUREITEM:
-        DefWindowProcA(window, message, wParam, lParam);
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = TextFont_ItemHeight();
+        Main_OnMeasureItem(window, wParam, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_NOTIFY: return Main_OnNotify(window, wParam, lParam);
+    case WM_NOTIFY:
+        if (Main_OnNotify(window, wParam, lParam)) return 0;
+        break;
     case WM_MENUSELECT: Main_OnMenuSelect(wParam, lParam); return 0;
     case WM_COMMAND: Main_OnCommand(window, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_ACTIVATE: SetFocus(window); break; // and on to the default handling
     default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

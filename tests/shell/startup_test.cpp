@@ -9,6 +9,7 @@
 #include "shell/appstate.h"
 #include "shell/icons.h"
 #include "tests/shell/uitest.h"
+#include "tests/textlib/testdir.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ TEST_P(ComctlVersion, WarnsUpTo470AndNoEndsBeforeAnyWindow) {
     const VersionCase& c = GetParam();
     MessageBoxAnswerer answerer(c.answer);
     bool windowBeforeAnswer = false;
-    DialogWatcher early([&](HWND) { windowBeforeAnswer |= IsWindow(appState.mainWindow) != 0; });
+    DialogScript early(
+        [&](HWND, int) { windowBeforeAnswer |= IsWindow(appState.mainWindow) != 0; });
     AppSession app(c.version);
     bool declined = c.warns && c.answer == IDNO;
     EXPECT_EQ(app.startResult, declined ? 1 : 0);
@@ -32,15 +34,8 @@ TEST_P(ComctlVersion, WarnsUpTo470AndNoEndsBeforeAnyWindow) {
     EXPECT_FALSE(windowBeforeAnswer);
     ASSERT_EQ(answerer.seen.size(), c.warns ? 1u : 0u);
     if (!c.warns) return;
-    EXPECT_EQ(answerer.seen[0].title, Ansi(u"comctl32.dll \uD638\uD658\uC131 \uACBD\uACE0"));
-    EXPECT_EQ(answerer.seen[0].text,
-              Ansi(u"\uD504\uB85C\uADF8\uB7A8 \uC2E4\uD589\uC5D0\uB294,Microsoft Windows "
-                   u"9x/Me/2000/XP\uC758 OS \uD655\uC7A5\uC14B\uC778\r\nDirectX 3.0 \uC774\uC0C1"
-                   u"\uC758 \uBC84\uC804\uC774 \uD544\uC694\uD569\uB2C8\uB2E4.\r\n\r\nMicrosoft"
-                   u"\uC758 DirectX \uD648\uD398\uC774\uC9C0 https://www.microsoft.com/download/"
-                   u"details.aspx?id=35\r\n\uC5D0\uC11C DirectX \uB4DC\uB77C\uC774\uBC84\uB97C "
-                   u"\uB2E4\uC6B4\uB85C\uB4DC\uD574\uC11C,\uC124\uCE58\uD55C \uD6C4 \uD504\uB85C"
-                   u"\uADF8\uB7A8\uC744 \uC2E4\uD589\uD558\uC5EC \uC8FC\uC138\uC694.\r\n"));
+    EXPECT_EQ(answerer.seen[0].title, Ui_String(IDS_COMCTL_TITLE));
+    EXPECT_EQ(answerer.seen[0].text, Ui_String(IDS_COMCTL_TEXT));
     EXPECT_EQ(answerer.seen[0].buttons, (std::vector<int>{IDYES, IDNO}));
 }
 
@@ -63,24 +58,19 @@ TEST(Startup, AMainWindowThatCannotBeMadeIsReportedAndEndsWithOne) {
     EXPECT_EQ(AppSession().startResult, 1);
     UnhookWindowsHookEx(blockHook);
     ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].title, Ansi(u"\uD504\uB85C\uADF8\uB7A8 \uACBD\uACE0"));
-    EXPECT_EQ(answerer.seen[0].text, Ansi(u"\uD504\uB85C\uADF8\uB7A8 \uCC3D\uC744 \uB9CC\uB4DC"
-                                          u"\uB294 \uB370 \uC2E4\uD328\uD588\uC2B5\uB2C8\uB2E4."
-                                          u"\r\n"));
+    EXPECT_EQ(answerer.seen[0].title, Ui_String(IDS_WARNING_TITLE));
+    EXPECT_EQ(answerer.seen[0].text, Ui_String(IDS_CREATE_FAILED));
 }
 
 TEST(Startup, ShowsTheOpeningTextInTheDefaultFont) {
     AppSession app;
     EXPECT_TRUE(IsWindowVisible(app.main()));
-    EXPECT_EQ(Ui_Text(app.text()),
-              Ansi(u"\uC774 \uD504\uB85C\uADF8\uB7A8\uC740 API \uAC15\uC88C\uC758 \uC608\uC81C"
-                   u"\uC785\uB2C8\uB2E4.\r\n\r\n\uD558\uB098\uC758 \uAE30\uB2A5\uC774 \uAD6C"
-                   u"\uD604\uB418\uC5B4 \uC788\uC2B5\uB2C8\uB2E4.\r\n"));
+    EXPECT_EQ(Ui_Text(app.text()), Ui_String(IDS_OPENING_TEXT) + Ui_String(IDS_OPENING_MORE));
     // The fixed-pitch Korean default, used by the text window.
     LOGFONTA font = {};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(app.text(), WM_GETFONT, 0, 0)), sizeof(font),
                &font);
-    EXPECT_EQ(std::string(font.lfFaceName), Ansi(u"\uAD74\uB9BC\uCCB4"));
+    EXPECT_EQ(std::string(font.lfFaceName), Ui_String(IDS_TEXT_FONT_FACE));
     EXPECT_EQ(std::make_tuple(font.lfHeight, font.lfCharSet, font.lfPitchAndFamily),
               std::make_tuple(-12L, BYTE(HANGEUL_CHARSET), BYTE(FIXED_PITCH)));
 }
@@ -109,15 +99,12 @@ class RealProgram : public ::testing::TestWithParam<std::pair<const char*, UINT>
 
 // The copy is asked to quit with WM_CLOSE or with the exit command.
 TEST_P(RealProgram, CaptionFollowsTheFileNameAndEndsWithZero) {
-    std::string name = GetParam().first;
-    char temp[MAX_PATH] = "", self[MAX_PATH] = "";
-    GetTempPathA(sizeof(temp), temp);
-    std::string folder =
-        temp + std::string("tileorder-ui-") + std::to_string(GetCurrentProcessId());
-    std::string copy = folder + "\\" + name + ".exe", commandLine = "\"" + copy + "\"";
+    const std::string name = GetParam().first;
+    TestDir dir;
+    char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof(self));
     PathRemoveFileSpecA(self);
-    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string copy = dir / (name + ".exe"), commandLine = "\"" + copy + "\"";
     ASSERT_TRUE(
         CopyFileA((self + std::string("\\..\\bin\\tileorder.exe")).c_str(), copy.c_str(), 0));
     STARTUPINFOA si = {};
@@ -126,7 +113,7 @@ TEST_P(RealProgram, CaptionFollowsTheFileNameAndEndsWithZero) {
     si.wShowWindow = SW_SHOWMINNOACTIVE; // ignored: the window opens normally
     PROCESS_INFORMATION pi = {};
     ASSERT_TRUE(CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.c_str(), &si, &pi));
+                               dir.path.c_str(), &si, &pi));
     // Idle means the program waits in its main loop, so its window exists.
     EXPECT_EQ(WaitForInputIdle(pi.hProcess, UI_DEADLINE_MS), 0u);
     HWND found = FindWindowA("MainClass", name.c_str());
@@ -138,8 +125,6 @@ TEST_P(RealProgram, CaptionFollowsTheFileNameAndEndsWithZero) {
     EXPECT_EQ(code, 0u);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    DeleteFileA(copy.c_str());
-    RemoveDirectoryA(folder.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, RealProgram,

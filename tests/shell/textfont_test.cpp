@@ -39,17 +39,20 @@ ColourBox ReadColours(HWND dialog) {
     return box;
 }
 
-// Selects an item of a combo box as the user does: selection, then notification.
+// Selects an item of a combo box as the user does: selection, then
+// notification, which runs whatever the choice opens before it returns.
 void Choose(HWND dialog, int id, int index) {
     HWND combo = GetDlgItem(dialog, id);
     SendMessageA(combo, CB_SETCURSEL, index, 0);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
 }
 
 class FontDialogOk : public ::testing::TestWithParam<std::pair<COLORREF, COLORREF>> {};
 
-// The parameter: the colour chosen and the colour list views get.
+// The parameter: the colour chosen and the colour list views get. The
+// dialog is opened twice: a colour and another face chosen and OK, then
+// Cancel.
 TEST_P(FontDialogOk, MakesTheFontAndColourCurrentAndReopensOnTheDefault) {
     COLORREF chosen = GetParam().first;
     AppSession app;
@@ -66,19 +69,15 @@ TEST_P(FontDialogOk, MakesTheFontAndColourCurrentAndReopensOnTheDefault) {
     });
     std::vector<std::string> faces;
     std::vector<ColourBox> opened;
-    int step = 0;
-    bool reopened = false;
-    IdleScript script([&](HWND dialog, WPARAM, int) {
-        if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) return;
-        int s = step++;
-        if (s == 0) {
-            faces.push_back(Ui_Text(GetDlgItem(dialog, FACE_BOX)) + "/" +
-                            Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
-            opened.push_back(ReadColours(dialog));
+    DialogScript script([&](HWND dialog, int nth) {
+        faces.push_back(Ui_Text(GetDlgItem(dialog, FACE_BOX)) + "/" +
+                        Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
+        opened.push_back(ReadColours(dialog));
+        if (nth == 0) {
+            Choose(dialog, IDC_FONT_COLOURS, opened[0].IndexOf(chosen));
+            Choose(dialog, FACE_BOX, 1); // another face
         }
-        if (reopened || s == 2) Ui_PressButton(dialog, reopened ? IDCANCEL : IDOK);
-        if (!reopened && s == 0) Choose(dialog, IDC_FONT_COLOURS, opened[0].IndexOf(chosen));
-        if (!reopened && s == 1) Choose(dialog, FACE_BOX, 1); // another face
+        Ui_PressButton(dialog, nth == 0 ? IDOK : IDCANCEL);
     });
     SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
     EXPECT_NE(appState.textFont, old);
@@ -92,17 +91,16 @@ TEST_P(FontDialogOk, MakesTheFontAndColourCurrentAndReopensOnTheDefault) {
     EXPECT_EQ(stale, 0);
 
     HFONT current = appState.textFont;
-    step = 0;
-    reopened = true;
     SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
+    EXPECT_FALSE(script.gaveUp);
     // Size 9 is height -12 at 96 dots per inch.
-    EXPECT_EQ(faces, std::vector<std::string>(2, Ansi(u"\uAD74\uB9BC\uCCB4") + "/9"));
+    EXPECT_EQ(faces, std::vector<std::string>(2, Ui_String(IDS_TEXT_FONT_FACE) + "/9"));
     ASSERT_EQ(opened.size(), 2u);
     // The item "other" holds the last colour; a standard item of the same
     // colour comes first and is the one selected.
     for (int i : {0, 1}) {
         COLORREF last = i == 0 ? 0 : chosen;
-        EXPECT_EQ(opened[i].lastText, Ansi(u"\uAE30\uD0C0"));
+        EXPECT_EQ(opened[i].lastText, Ui_String(IDS_OTHER_COLOUR));
         EXPECT_EQ(opened[i].data.back(), last);
         EXPECT_EQ(opened[i].selection, opened[i].IndexOf(last));
     }
@@ -119,12 +117,10 @@ INSTANTIATE_TEST_SUITE_P(Colours, FontDialogOk,
 TEST(FontDialog, TheOtherColourItemOpensTheColourDialog) {
     AppSession app;
     appState.textColour = 0x0000FF; // the last colour
-    std::vector<COLORREF> otherData;
+    std::vector<ColourBox> afterColour;
     std::vector<HWND> colourOwners;
-    int fontStep = 0;
-    IdleScript script([&](HWND dialog, WPARAM, int visit) {
-        if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) {
-            if (visit != 0) return;
+    DialogScript script([&](HWND dialog, int) {
+        if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) { // the colour dialog
             colourOwners.push_back(GetWindow(dialog, GW_OWNER));
             RECT r;
             GetWindowRect(GetDlgItem(dialog, COLOUR_PALETTE), &r);
@@ -136,20 +132,22 @@ TEST(FontDialog, TheOtherColourItemOpensTheColourDialog) {
             Ui_PressButton(dialog, colourOwners.size() == 1 ? IDOK : IDCANCEL);
             return;
         }
-        ColourBox box = ReadColours(dialog);
-        int last = static_cast<int>(box.data.size()) - 1;
-        if (fontStep % 2 == 1) {
-            otherData.push_back(box.data.back());
-            EXPECT_EQ(box.selection, last);
-        }
-        if (fontStep < 3) Choose(dialog, IDC_FONT_COLOURS, fontStep == 1 ? 0 : last);
-        if (fontStep++ == 3) Ui_PressButton(dialog, IDCANCEL);
+        int last = static_cast<int>(ReadColours(dialog).data.size()) - 1;
+        Choose(dialog, IDC_FONT_COLOURS, last);
+        afterColour.push_back(ReadColours(dialog));
+        Choose(dialog, IDC_FONT_COLOURS, 0);
+        Choose(dialog, IDC_FONT_COLOURS, last);
+        afterColour.push_back(ReadColours(dialog));
+        Ui_PressButton(dialog, IDCANCEL);
     });
     SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
+    EXPECT_FALSE(script.gaveUp);
     EXPECT_EQ(colourOwners, std::vector<HWND>(2, app.main()));
-    ASSERT_EQ(otherData.size(), 2u);
-    EXPECT_NE(otherData[0], 0x0000FFu); // the picked basic colour
-    EXPECT_EQ(otherData[1], 0x0000FFu); // Cancel: the last colour, not the pick
+    ASSERT_EQ(afterColour.size(), 2u);
+    EXPECT_NE(afterColour[0].data.back(), 0x0000FFu); // the picked basic colour
+    EXPECT_EQ(afterColour[1].data.back(), 0x0000FFu); // Cancel: the last colour, not the pick
+    for (const ColourBox& box : afterColour)
+        EXPECT_EQ(box.selection, static_cast<int>(box.data.size()) - 1);
     EXPECT_EQ(appState.textColour, 0x0000FFu);
 }
 

@@ -1,6 +1,7 @@
 // Helpers for driving the real windows from a test; see uitest.h.
 #include "tests/shell/uitest.h"
 #include <algorithm>
+#include <commctrl.h>
 #include "resources/resource.h"
 #include "shell/appstate.h"
 
@@ -10,6 +11,9 @@ bool quitSeen = false;
 uint32_t fakeComctlVersion = 0;
 HHOOK hook = nullptr;
 std::vector<SentWatcher*> watchers;
+HHOOK afterHook = nullptr;
+std::vector<DialogScript*> scripts;
+constexpr UINT_PTR GIVE_UP_TIMER = 0x6A7E;
 
 // Newest watcher first; a callback may end a watcher.
 LRESULT CALLBACK SentProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -19,6 +23,28 @@ LRESULT CALLBACK SentProc(int code, WPARAM wParam, LPARAM lParam) {
             (*it)->fn(*reinterpret_cast<CWPSTRUCT*>(lParam));
     }
     return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+void CALLBACK GiveUp(HWND dialog, UINT, UINT_PTR, DWORD) {
+    KillTimer(dialog, GIVE_UP_TIMER);
+    for (DialogScript* s : scripts)
+        s->gaveUp = true;
+    EndDialog(dialog, UI_GAVE_UP);
+}
+
+// Dialog boxes right after WM_INITDIALOG (the main window, made from a
+// template of its own class, is no dialog box); newest script first.
+LRESULT CALLBACK AfterProc(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPRETSTRUCT* m = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG && !scripts.empty() &&
+        Ui_ClassName(m->hwnd) == "#32770") {
+        SetTimer(m->hwnd, GIVE_UP_TIMER, UI_DEADLINE_MS, GiveUp);
+        std::vector<DialogScript*> all = scripts;
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            if (std::count(scripts.begin(), scripts.end(), *it)) (*it)->fn(m->hwnd, (*it)->met++);
+        }
+    }
+    return CallNextHookEx(afterHook, code, wParam, lParam);
 }
 
 void PumpPending() {
@@ -42,6 +68,12 @@ std::string Ansi(const char16_t* text) {
     WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, out, sizeof(out),
                         nullptr, nullptr);
     return out;
+}
+
+std::string Ui_String(int id) {
+    char text[4096] = "";
+    LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof(text));
+    return text;
 }
 
 bool Ui_PumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
@@ -88,6 +120,14 @@ void Ui_PressKey(WORD key, bool alt, bool shift) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void Ui_ClickToolbar(int index, bool arrow) {
+    RECT r = {};
+    SendMessageA(appState.toolBar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM(arrow ? r.right - 4 : (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(appState.toolBar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(appState.toolBar, WM_LBUTTONUP, 0, at);
+}
+
 SentWatcher::SentWatcher(std::function<void(const CWPSTRUCT&)> f) : fn(std::move(f)) {
     if (!hook) hook = SetWindowsHookExA(WH_CALLWNDPROC, SentProc, nullptr, GetCurrentThreadId());
     watchers.push_back(this);
@@ -97,22 +137,25 @@ SentWatcher::~SentWatcher() {
     watchers.erase(std::find(watchers.begin(), watchers.end(), this));
 }
 
-DialogWatcher::DialogWatcher(std::function<void(HWND)> onActivate)
-    : SentWatcher([onActivate](const CWPSTRUCT& m) {
-          if (m.message == WM_ACTIVATE && LOWORD(m.wParam) != WA_INACTIVE &&
-              Ui_ClassName(m.hwnd) == "#32770")
-              onActivate(m.hwnd);
-      }) {}
+DialogScript::DialogScript(std::function<void(HWND, int)> f) : fn(std::move(f)) {
+    if (!afterHook)
+        afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterProc, nullptr, GetCurrentThreadId());
+    scripts.push_back(this);
+}
 
-IdleScript::IdleScript(std::function<void(HWND, WPARAM, int)> onIdle)
+DialogScript::~DialogScript() {
+    scripts.erase(std::find(scripts.begin(), scripts.end(), this));
+}
+
+MenuScript::MenuScript(std::function<void(HWND, int)> onIdle)
     : SentWatcher([this, onIdle](const CWPSTRUCT& m) {
-          if (m.message != WM_ENTERIDLE) return;
-          HWND window = reinterpret_cast<HWND>(m.lParam);
-          onIdle(window, m.wParam, visits[window]++);
+          if (m.message == WM_ENTERIDLE && m.wParam == MSGF_MENU) onIdle(m.hwnd, visits++);
       }) {}
 
+// A message box is the dialog whose text is the static control 0xFFFF.
 MessageBoxAnswerer::MessageBoxAnswerer(int answer)
-    : watcher([this, answer](HWND box) {
+    : script([this, answer](HWND box, int) {
+          if (!GetDlgItem(box, 0xFFFF)) return;
           MessageBoxSeen s = {Ui_Text(box), Ui_Text(GetDlgItem(box, 0xFFFF)), {}};
           for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
               if (Ui_ClassName(c) == "Button" && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE))

@@ -1,17 +1,22 @@
-// Helpers for driving the real windows from a test: modal windows are met
-// in a hook and answered by posted clicks or keys; waiting pumps messages
-// until a condition holds or a deadline passes, never sleeps.
+// Helpers for driving the real windows from a test: dialogs are met by one
+// hook right after WM_INITDIALOG, checked there and answered by posted
+// clicks or keys (or ended with a sentinel result); menus are met when
+// their loop goes idle. Waiting pumps messages until a condition holds or a
+// deadline passes, never sleeps.
 #pragma once
 #include <windows.h>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 constexpr DWORD UI_DEADLINE_MS = 10000;
+// The result a dialog is ended with when its script left it open too long.
+constexpr INT_PTR UI_GAVE_UP = 0x6A7E;
 
 // The text in the ANSI code page (949 under the test locale).
 std::string Ansi(const char16_t* text);
+// String resource id of the program, as it loads it.
+std::string Ui_String(int id);
 // Pumps messages (through the main loop's routing while the main window
 // exists) until done() holds; false when the deadline passed.
 bool Ui_PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = UI_DEADLINE_MS);
@@ -20,6 +25,9 @@ std::string Ui_Text(HWND window);
 std::string Ui_ClassName(HWND window);
 void Ui_PressButton(HWND dialog, int id);                         // a posted BM_CLICK
 void Ui_PressKey(WORD key, bool alt = false, bool shift = false); // through SendInput
+// A click on toolbar button index of the main window, on its drop-down
+// arrow when arrow is set.
+void Ui_ClickToolbar(int index, bool arrow = false);
 
 // Calls fn for every message sent to a window of this thread while it lives.
 struct SentWatcher {
@@ -30,18 +38,25 @@ struct SentWatcher {
     std::function<void(const CWPSTRUCT&)> fn;
 };
 
-// Calls fn for every dialog window ("#32770") of this thread activated.
-struct DialogWatcher : SentWatcher {
-    explicit DialogWatcher(std::function<void(HWND)> onActivate);
+// Calls fn for every dialog box of this thread (message boxes and common
+// dialogs included) right after its WM_INITDIALOG, with the number of
+// dialogs met before. A dialog still open UI_DEADLINE_MS later is ended
+// with UI_GAVE_UP, and gaveUp is set, so a script that fails cannot hang.
+struct DialogScript {
+    explicit DialogScript(std::function<void(HWND dialog, int nth)> fn);
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+    std::function<void(HWND, int)> fn;
+    int met = 0;
+    bool gaveUp = false;
 };
 
-// Calls fn every time a modal dialog or menu of this thread waits for input
-// (its owner hears WM_ENTERIDLE) with the dialog (for a menu, its owner),
-// the kind (MSGF_DIALOGBOX or MSGF_MENU) and how often that window went
-// idle before. Actions are best posted, so that they run inside the loop.
-struct IdleScript : SentWatcher {
-    explicit IdleScript(std::function<void(HWND window, WPARAM kind, int visit)> fn);
-    std::map<HWND, int> visits;
+// Calls fn every time a menu loop of this thread waits for input, with the
+// menu's owner and how often that loop went idle before.
+struct MenuScript : SentWatcher {
+    explicit MenuScript(std::function<void(HWND owner, int visit)> fn);
+    int visits = 0;
 };
 
 struct MessageBoxSeen {
@@ -53,7 +68,7 @@ struct MessageBoxSeen {
 struct MessageBoxAnswerer {
     explicit MessageBoxAnswerer(int answer);
     std::vector<MessageBoxSeen> seen;
-    DialogWatcher watcher;
+    DialogScript script;
 };
 
 // Runs the program's start-up in this process with the given common-controls

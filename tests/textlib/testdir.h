@@ -1,4 +1,5 @@
-// A fresh scratch folder per test, removed afterwards, and whole-file helpers.
+// A fresh scratch folder per test, removed afterwards, a scope with another
+// working folder, and whole-file helpers.
 #pragma once
 #include <filesystem>
 #include <fstream>
@@ -8,7 +9,13 @@
 
 struct TestDir {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string path = std::string("scratch_") + info->test_suite_name() + "_" + info->name();
+    const std::string path =
+        Name(std::string("scratch_") + info->test_suite_name() + "_" + info->name());
+    static std::string Name(std::string name) { // parameterised tests have a '/' in their names
+        for (char& c : name)
+            if (c == '/') c = '_';
+        return name;
+    }
     TestDir() {
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
@@ -18,6 +25,13 @@ struct TestDir {
         std::filesystem::remove_all(path, ignored);
     }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+// Makes folder the working folder for the scope.
+struct InFolder {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    explicit InFolder(const std::string& folder) { std::filesystem::current_path(folder); }
+    ~InFolder() { std::filesystem::current_path(previous); }
 };
 
 inline void WriteFile(const std::string& name, const std::string& bytes) {

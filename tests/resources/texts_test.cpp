@@ -1,0 +1,109 @@
+// The Korean texts as the program loads them from its resources, checked
+// once here in code page 949 (string table, menus, dialog templates); the
+// behaviour tests compare what windows show with what the program loads.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "resources/resource.h"
+#include "tests/shell/uitest.h"
+
+namespace {
+
+// clang-format off
+const std::pair<int, const char16_t*> strings[] = {
+    {IDS_HELP_FILE, u"\uD30C\uC77C\uC744 \uC870\uC791\uD558\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDS_HELP_RUN, u"\uC120\uD0DD\uB41C \uD56D\uBAA9\uC5D0 \uC758\uD574 \uC2E4\uD589\uB418\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDS_HELP_VIEW, u"\uD45C\uC2DC\uBC29\uBC95\uC744 \uC870\uC791\uD558\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDS_HELP_OPTIONS, u"\uC720\uC800 \uC778\uD130\uD398\uC774\uC2A4 \uC635\uC158\uC744 \uC2E4\uD589\uD558\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDS_HELP_HELP, u"\uB3C4\uC6C0\uB9D0\uC744 \uD45C\uC2DC\uD558\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDM_RUN_BUTTON, u"\uC120\uD0DD\uB41C \uD56D\uBAA9\uC5D0 \uC758\uD574 \uC2E4\uD589\uB418\uB294 \uBA85\uB839\uC774 \uC788\uC2B5\uB2C8\uB2E4"},
+    {IDM_EXIT, u"\uD504\uB85C\uADF8\uB7A8\uC744 \uC885\uB8CC\uD569\uB2C8\uB2E4"},
+    {IDM_ABOUT, u"\uD504\uB85C\uADF8\uB7A8 \uC800\uC791\uAD8C \uC815\uBCF4\uB97C \uD45C\uC2DC\uD569\uB2C8\uB2E4"},
+    {IDM_TOOLBAR, u"\uB3C4\uAD6C\uBAA8\uC74C\uC744 \uD45C\uC2DC\uD558\uAC70\uB098 \uC228\uAE41\uB2C8\uB2E4"},
+    {IDM_STATUSBAR, u"\uC0C1\uD0DC \uD45C\uC2DC\uC904\uC744 \uD45C\uC2DC\uD558\uAC70\uB098 \uC228\uAE41\uB2C8\uB2E4"},
+    {IDM_FONT, u"\uD14D\uC2A4\uD2B8 \uCC3D\uC5D0\uC11C \uC0AC\uC6A9\uD558\uB294 \uAE00\uAF34\uC744 \uC124\uC815\uD569\uB2C8\uB2E4"},
+    {IDM_EDITOR, u""},
+    {IDM_TILEORDER, u"\uADF8\uB798\uD53D \uD0C0\uC77C\uC758 \uC21C\uC11C\uB97C \uBC14\uAFC9\uB2C8\uB2E4"},
+    {IDS_READY, u"\uC900\uBE44"},
+    {IDS_RUN_LABEL, u"\uC2E4\uD589"},
+    {IDS_AUTHOR_LABEL, u"\uB9CC\uB4E0\uC774 \uC815\uBCF4"},
+    {IDS_OTHER_COLOUR, u"\uAE30\uD0C0"},
+    {IDS_TEXT_FONT_FACE, u"\uAD74\uB9BC\uCCB4"},
+    {IDS_COMCTL_TITLE, u"comctl32.dll \uD638\uD658\uC131 \uACBD\uACE0"},
+    {IDS_COMCTL_TEXT, u"\uD504\uB85C\uADF8\uB7A8 \uC2E4\uD589\uC5D0\uB294,Microsoft Windows 9x/Me/2000/XP\uC758 OS \uD655\uC7A5\uC14B\uC778\r\n"
+                      u"DirectX 3.0 \uC774\uC0C1\uC758 \uBC84\uC804\uC774 \uD544\uC694\uD569\uB2C8\uB2E4.\r\n\r\n"
+                      u"Microsoft\uC758 DirectX \uD648\uD398\uC774\uC9C0 https://www.microsoft.com/download/details.aspx?id=35\r\n"
+                      u"\uC5D0\uC11C DirectX \uB4DC\uB77C\uC774\uBC84\uB97C \uB2E4\uC6B4\uB85C\uB4DC\uD574\uC11C,\uC124\uCE58\uD55C \uD6C4 \uD504\uB85C\uADF8\uB7A8\uC744 \uC2E4\uD589\uD558\uC5EC \uC8FC\uC138\uC694.\r\n"},
+    {IDS_WARNING_TITLE, u"\uD504\uB85C\uADF8\uB7A8 \uACBD\uACE0"},
+    {IDS_CREATE_FAILED, u"\uD504\uB85C\uADF8\uB7A8 \uCC3D\uC744 \uB9CC\uB4DC\uB294 \uB370 \uC2E4\uD328\uD588\uC2B5\uB2C8\uB2E4.\r\n"},
+    {IDS_OPENING_TEXT, u"\uC774 \uD504\uB85C\uADF8\uB7A8\uC740 API \uAC15\uC88C\uC758 \uC608\uC81C\uC785\uB2C8\uB2E4.\r\n\r\n"},
+    {IDS_OPENING_MORE, u"\uD558\uB098\uC758 \uAE30\uB2A5\uC774 \uAD6C\uD604\uB418\uC5B4 \uC788\uC2B5\uB2C8\uB2E4.\r\n"},
+    {IDS_ABOUT_TEXT, u"\uC774 \uD504\uB85C\uADF8\uB7A8\uC740 Win32 API\uC758 \uC608\uC81C\uC785\uB2C8\uB2E4.\r\n\r\n"
+                     u"Microsoft Windows XP\uC758 \uD55C\uAD6D\uC5B4 \uBC84\uC804\uC5D0\uC11C \uAC1C\uBC1C\uB418\uC5C8\uC2B5\uB2C8\uB2E4.\r\n\r\n"
+                     u"Pelar\uC5D0\uC11C \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC6D0\uC744 \uD558\uACE0 \uC788\uC2B5\uB2C8\uB2E4.\r\n"},
+};
+
+// Menus item by item in order, each as "id text" (popups with id 0,
+// separators as "-"), and dialog templates as the caption and then each
+// control's text.
+const std::pair<int, std::vector<const char16_t*>> menus[] = {
+    {IDR_MAINMENU, {u"0 \uD30C\uC77C(&F)", u"40001 \uD504\uB85C\uADF8\uB7A8 \uC885\uB8CC(&X)",
+                    u"0 \uC2E4\uD589(&C)", u"40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)...",
+                    u"0 \uBCF4\uAE30(&V)", u"40003 \uB3C4\uAD6C \uBAA8\uC74C(&T)\tAlt+T",
+                    u"40004 \uC0C1\uD0DC \uD45C\uC2DC\uC904(&S)\tAlt+S",
+                    u"0 \uC635\uC158(&O)", u"40100 \uD14D\uC2A4\uD2B8 \uAE00\uAF34 \uC124\uC815(&F)...", u"-",
+                    u"40101 \uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815(&E)...",
+                    u"0 \uB3C4\uC6C0\uB9D0(&H)", u"40002 \uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4(&A)..."}},
+    {IDR_TOOLMENU, {u"0 POPUP", u"40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)..."}}};
+
+const std::pair<int, std::vector<const char16_t*>> dialogs[] = {
+    {IDD_ABOUT, {u"\uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4", u"", u"", u"ORV System Utiliy with GUI",
+                 u"Version 0", u"Copyright (C) 2026 the tile order utility authors", u"", u"",
+                 u"\uD655\uC778(&O)"}}};
+// clang-format on
+
+void ReadMenu(HMENU menu, std::vector<std::string>* items) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256] = "";
+        GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        HMENU popup = GetSubMenu(menu, i);
+        bool separator = GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR;
+        items->push_back(
+            separator ? "-" : std::to_string(popup ? 0 : GetMenuItemID(menu, i)) + " " + text);
+        if (popup) ReadMenu(popup, items);
+    }
+}
+
+INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+std::vector<std::string> Expected(const std::vector<const char16_t*>& texts) {
+    std::vector<std::string> out;
+    for (const char16_t* t : texts)
+        out.push_back(Ansi(t));
+    return out;
+}
+
+TEST(Resources, TextsLoadInCodePage949) {
+    ASSERT_EQ(GetACP(), 949u);
+    for (const auto& [id, text] : strings)
+        EXPECT_EQ(Ui_String(id), Ansi(text)) << "string " << id;
+    HINSTANCE self = GetModuleHandleA(nullptr);
+    for (const auto& [id, texts] : menus) {
+        HMENU menu = LoadMenuA(self, MAKEINTRESOURCEA(id));
+        std::vector<std::string> items;
+        ReadMenu(menu, &items);
+        DestroyMenu(menu);
+        EXPECT_EQ(items, Expected(texts)) << "menu " << id;
+    }
+    for (const auto& [id, texts] : dialogs) {
+        HWND dialog = CreateDialogParamA(self, MAKEINTRESOURCEA(id), nullptr, Quiet, 0);
+        std::vector<std::string> shown = {Ui_Text(dialog)};
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            shown.push_back(Ui_Text(c));
+        DestroyWindow(dialog);
+        EXPECT_EQ(shown, Expected(texts)) << "dialog " << id;
+    }
+}
+
+} // namespace
