@@ -152,7 +152,9 @@ TEST(File, TemporariesAreNewFilesSyncedBeforeTheyReplaceTheTarget) {
     ASSERT_EQ(File_Commit(temp, target.c_str()), FILE_OK);
     EXPECT_EQ(ReadFile(target), "map");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sub), {}), 2); // o, the planted
-#ifndef _WIN32
+#ifdef _WIN32
+    GTEST_SKIP() << "the rest passed; that data reach the disk is seen on Linux only";
+#else
     EXPECT_FALSE(std::filesystem::exists(sub + "/planted"));
     const std::string full = std::filesystem::absolute(sub).string();
     EXPECT_EQ(g_durable,
