@@ -1,7 +1,8 @@
 // Screenshots for people (scripts/screenshots.sh turns them into PNG):
 // starts the program's windows in this process and saves the main window,
-// an open menu of its menu bar, the toolbar's drop-down menu, the about box
-// and the font dialog as BMP files into the folder given as the first
+// an open menu of its menu bar, the toolbar's drop-down menu, the about box,
+// the font dialog, the editor program dialog and the file selection dialog
+// as BMP files into the folder given as the first
 // argument. Each window is read from its own surface, so the pictures do
 // not depend on what else is on the screen.
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include "resources/resource.h"
 #include "shell/appstate.h"
+#include "dialogs/filesel.h"
+#include "tests/dialogs/dlgtest.h"
 #include "tests/shell/uitest.h"
 
 namespace {
@@ -101,5 +104,10 @@ int main(int argc, char** argv) {
     SendMessageA(toolBar, WM_LBUTTONUP, 0, arrow);
     Shoot("about", [&] { SendMessageA(main, WM_COMMAND, IDM_ABOUT, 0); });
     Shoot("font", [&] { SendMessageA(main, WM_COMMAND, IDM_FONT, 0); });
+    Shoot("editor", [&] { SendMessageA(main, WM_COMMAND, IDM_EDITOR, 0); });
+    // The file selection dialog for a drop of some of the shipped files.
+    const std::vector<std::string> drop = {"tileorder.exe", "tilemap.exe", "ini\\extension.ini",
+                                           "ini\\combobox.ini", "ini"};
+    Shoot("filesel", [&] { FileSel_Show(main, IDC_TEXT, HDROP(Test_Drop(drop))); });
     return failures == 0 ? 0 : 1;
 }

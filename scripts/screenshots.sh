@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots for people: builds the Windows configuration if needed and
 # takes PNG pictures of the main window, an open menu of its menu bar, the
-# run button's drop-down menu, the about box and the font dialog, into
+# run button's drop-down menu, the about box, the font dialog, the editor
+# program dialog and the file selection dialog, into
 # build/screenshots/. The pictures come from a copy of the program's windows
 # driven in a virtual X server under Wine with the Korean locale
 # (scripts/screenshots.cpp), so they do not depend on the desktop.

@@ -4,6 +4,7 @@
 #include "shell/mainwnd.h"
 #include <commctrl.h>
 #include <climits>
+#include "dialogs/editor.h"
 #include "resources/resource.h"
 #include "shell/about.h"
 #include "shell/appstate.h"
@@ -22,16 +23,17 @@ constexpr DWORD STATUS_STYLE =
 
 // Opens the modal dialog of a command, owned by the main window, which
 // takes the focus back afterwards. This is the one place where the dialogs
-// of the other subsystems plug in: the editor program dialog (203) and the
-// tile reorder tool (300) are not linked into the program yet, so their
-// commands do nothing for now.
+// of the other subsystems plug in: the tile reorder tool (300) is not linked
+// into the program yet, so its commands do nothing for now.
 void OpenDialog(HWND window, int command) {
     HINSTANCE self = GetModuleHandleA(nullptr);
     switch (command) {
     case IDM_ABOUT:
         DialogBoxParamA(self, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDlgProc, 0);
         break;
-    case IDM_EDITOR:    // dialog 203
+    case IDM_EDITOR:
+        DialogBoxParamA(self, MAKEINTRESOURCEA(IDD_EDITOR), window, EditorDlg_Proc, 0);
+        break;
     case IDM_TILEORDER: // dialog 300
     default: return;
     }

@@ -1,0 +1,83 @@
+// Small helpers every dialog shares: numeric fields and number texts,
+// placing a dialog on the screen, the file choosers, names relative to the
+// start folder, the field under a drop, striped list rows, icon lists,
+// starting an outside program, the byte size of one tile, and the questions
+// and status lines the dialogs show. They keep no state of their own except
+// the ring of number texts.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <cstdint>
+
+constexpr int DLG_PATH_SIZE = 260; // text and path buffers: 259 characters and the zero
+constexpr int NUM_RING_SLOTS = 8;  // a number text stays intact for eight further uses
+constexpr int NUM_TEXT_SIZE = 32;
+
+// The value as text in the next slot of the number ring: "0x%X" for radix
+// 16, else decimal with thousands commas (-1,234,567). The text belongs to
+// the ring and is overwritten eight formats later.
+const char* Num_Format(int32_t value, int radix);
+
+// The number in a dialog's text field: blanks around it, commas, blanks and
+// tabs inside it are ignored; "0x" in front or radix 16 reads hexadecimal;
+// decimal text may carry one sign. Returns minimum or maximum when the value
+// lies outside them, else defaultValue when the text was not a number, else
+// the value. Overflow wraps at 32 bits.
+int32_t Field_ReadNumber(HWND dialog, int id, int32_t minimum, int32_t maximum,
+                         int32_t defaultValue, int radix);
+
+// On EN_KILLFOCUS rewrites the field with its value in canonical form (as
+// Field_ReadNumber reads it, as Num_Format writes it); other codes do
+// nothing. Returns 0.
+int Field_NormalizeNumber(HWND dialog, int id, int32_t minimum, int32_t maximum,
+                          int32_t defaultValue, int radix, int code);
+
+// Centre window over its owner, or put it under anchor's bottom-left corner,
+// then pull it back inside the work area measured from the screen origin.
+// The size is kept. Both return 1.
+int Wnd_CenterOverOwner(HWND window);
+int Wnd_PlaceBelow(HWND window, HWND anchor);
+
+// Rewrites path (at most size bytes with the zero) relative to the start
+// folder: "name", "sub\name", "..\other\name". A path on another drive or
+// share keeps its text.
+void Path_MakeStartRelative(char* path, int size);
+
+typedef BOOL(WINAPI* FileChooser)(LPOPENFILENAMEA);
+
+// Runs chooser (GetOpenFileNameA or GetSaveFileNameA) starting from the name
+// in path; filter is pairs of zero-ended texts ended by an empty one. path
+// receives the chooser's buffer whatever it answered, so a cancel leaves it
+// as it was. Returns the chooser's result: nonzero when a file was chosen.
+BOOL FileDlg_Run(HWND owner, FileChooser chooser, const char* filter, const char* defaultExt,
+                 char* path, int size);
+
+// The first of count control ids whose control lies under the mouse cursor,
+// or 0.
+int Ctl_UnderCursor(HWND dialog, int count, ...);
+
+// Answers a list view's NM_CUSTOMDRAW through the dialog's message result:
+// even rows get the text background even, odd rows odd.
+void List_DrawStripes(HWND dialog, NMLVCUSTOMDRAW* draw, COLORREF even, COLORREF odd);
+
+// Gives a list view the extension icons, or a ComboBoxEx the combo box
+// icons with items extraHeight pixels taller than the pictures.
+void List_AttachExtIcons(HWND list);
+void Combo_AttachIcons(HWND combo, int extraHeight);
+
+// Starts program with the parameter text through the shell (verb null: the
+// default verb) and does not wait for it. Returns 1 when it started, else 0.
+int Shell_Launch(const char* program, const char* parameters, const char* verb);
+
+struct TileBytes {
+    int32_t bytes;   // (height * bits * width + 7) / 8
+    uint32_t stride; // bytes, or for 3 bits per pixel a multiple of 3
+};
+TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel);
+
+// Asks a yes/no question (string table texts) owned by owner; returns the
+// button pressed.
+int Dlg_Ask(HWND owner, int textId, int titleId);
+// Sets a control's text from a string table format and its arguments.
+void Dlg_ShowText(HWND dialog, int controlId, int formatId, ...);

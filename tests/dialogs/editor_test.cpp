@@ -1,0 +1,142 @@
+// The editor program dialog and Editor_OpenFile: opened by the menu keys and
+// closed by Escape; the presets' question answered No and Yes, the custom
+// row's chooser cancelled, the row shown across openings; Apply's
+// refusals and its question answered No and Yes; Editor_OpenFile's two
+// questions, the editor dialog offered for a missing editor, the open error,
+// and a stand-in editor started with the name as one quoted parameter.
+#include <gtest/gtest.h>
+#include "dialogs/editor.h"
+#include "resources/resource.h"
+#include "tests/dialogs/dlgtest.h"
+#include "tests/textlib/testdir.h"
+
+namespace {
+
+const std::string NOTEPAD = "C:\\WINDOWS\\NOTEPAD.EXE", SMALL = "c:\\windows\\notepad.exe";
+
+std::pair<int, std::string> Shown(HWND d) { // the preset row and the path
+    return {int(SendDlgItemMessageA(d, IDC_EDITOR_PRESET, CB_GETCURSEL, 0, 0)),
+            Ui_Text(GetDlgItem(d, IDC_EDITOR_PATH))};
+}
+void ChooseRow(HWND d, int row) {
+    SendDlgItemMessageA(d, IDC_EDITOR_PRESET, CB_SETCURSEL, row, 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_PRESET, CBN_SELCHANGE), 0);
+}
+
+TEST(EditorDialog, PresetsAndApplyAskFirstAndTheRowShownOutlivesTheDialog) {
+    TestDir dir;
+    InFolder in(dir.path);
+    WriteFile("tool.ex", "");
+    WriteFile("EDIT.EXE", "");
+    const std::string edit = std::filesystem::absolute("EDIT.EXE").string();
+    AppSession app;
+    // clang-format off
+    const std::tuple<std::string, int, int> applies[] = { // text, answer, result line
+        {"C:\\nowhere\\x.exe", 0, IDS_EDITOR_BAD_FILE}, {"nowhere.ex", 0, IDS_EDITOR_BAD_FILE},
+        {"tool.ex", 0, IDS_EDITOR_BAD_EXT}, {edit + " ", IDNO, 0},
+        {" " + edit + " ", IDYES, IDS_EDITOR_DONE}};
+    // clang-format on
+    std::vector<int> rows; // the row shown at each opening
+    HWND first = nullptr;
+    Script s;
+    auto close = [&](HWND d) {
+        rows.push_back(Shown(d).first);
+        Ui_PressButton(d, IDCANCEL);
+    };
+    s.flows = {[&](HWND d) {
+                   first = d;
+                   RECT r;
+                   GetWindowRect(d, &r); // held inside a work area smaller than it
+                   EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(0L, 0L));
+                   EXPECT_EQ(Shown(d), std::make_pair(1, NOTEPAD));
+                   s.answers = {IDNO, IDYES};
+                   ChooseRow(d, 2);
+                   EXPECT_EQ(Shown(d), std::make_pair(1, NOTEPAD));
+                   ChooseRow(d, 2);
+                   EXPECT_EQ(Shown(d).second, "C:\\Program Files\\EmEditor\\EmEditor.exe");
+                   Ui_PressKey(VK_ESCAPE); // not applied
+               },
+               [&](HWND d) {
+                   rows.push_back(Shown(d).first);
+                   ChooseRow(d, 0); // the chooser, cancelled
+                   EXPECT_EQ(Shown(d), std::make_pair(1, NOTEPAD));
+                   s.answers = {IDYES};
+                   ChooseRow(d, 2);
+                   for (auto [text, answer, result] : applies) {
+                       s.answers = {answer};
+                       SetDlgItemTextA(d, IDC_EDITOR_PATH, text.c_str());
+                       SendMessageA(d, WM_COMMAND, IDOK, 0);
+                       EXPECT_EQ(Ui_Text(GetDlgItem(d, IDC_RESULT)),
+                                 result ? Ui_String(result) : "");
+                       EXPECT_EQ(Editor_GetPath(), answer == IDYES ? edit : NOTEPAD) << text;
+                   }
+                   Ui_PressButton(d, IDCANCEL);
+               },
+               [&](HWND d) { Ui_PressButton(d, IDCANCEL); }, close, close};
+    RECT saved, small = {0, 0, 400, 250};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0);
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &small, 0);
+    Ui_PressKey('O', true);
+    Ui_PressKey('E');
+    EXPECT_TRUE(Ui_PumpUntil([&] { return first && !IsWindow(first); }));
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+    EXPECT_EQ(GetFocus(), app.main());
+    SendMessageA(app.main(), WM_COMMAND, IDM_EDITOR, 0);
+    SendMessageA(app.main(), WM_COMMAND, IDM_EDITOR, 0);
+    Editor_SetPath(SMALL.c_str()); // Notepad in small letters
+    SendMessageA(app.main(), WM_COMMAND, IDM_EDITOR, 0);
+    EXPECT_FALSE(s.hook.gaveUp);
+    // An unapplied preset: Notepad's row again; an applied path that matches
+    // none: the row shown last; Notepad's path in any case: its row.
+    EXPECT_EQ(rows, (std::vector<int>{1, 2, 1}));
+    const std::string change = Ui_String(IDS_EDITOR_CHANGE_ASK);
+    const std::string apply = Ui_String(IDS_EDITOR_APPLY_ASK);
+    EXPECT_EQ(s.asked, (std::vector<std::string>{change, change, change, apply, apply}));
+}
+
+TEST(EditorOpenFile, AsksFirstAndStartsTheEditorWithTheNameInQuotes) {
+    const std::string probe = std::filesystem::absolute("editor_probe.exe").string();
+    const std::string record = probe + ".txt";
+    DeleteFileA(record.c_str());
+    TestDir dir;
+    InFolder in(dir.path);
+    const std::string name = "a name with blanks.txt", none = "C:\\nowhere\\editor.exe";
+    WriteFile(name, "");
+    AppSession app;
+    const std::string open = Ui_String(IDS_EDITOR_OPEN_ASK),
+                      wrong = Ui_String(IDS_EDITOR_MISSING_ASK);
+    const std::string noFile = Test_Format(IDS_EDITOR_NO_FILE, "");
+    // clang-format off
+    const std::tuple<std::string, std::string, std::vector<int>, std::vector<std::string>,
+                     std::string> cases[] = { // editor, file, answers, questions, result line
+        {probe, name, {IDNO}, {open}, ""}, {none, name, {IDYES, IDNO}, {open, wrong}, ""},
+        {none, name, {IDYES, IDYES}, {open, wrong}, "offered"},
+        {probe, "", {IDYES}, {open}, noFile}, {probe, name, {IDYES}, {open}, ""}};
+    // clang-format on
+    Script s;
+    s.flows = {[&](HWND d) {
+                   for (auto [editor, file, answers, asked, result] : cases) {
+                       Editor_SetPath(editor.c_str());
+                       SetDlgItemTextA(d, IDC_EDITOR_PATH, file.c_str());
+                       SetDlgItemTextA(d, IDC_RESULT, "");
+                       s.answers = answers;
+                       s.asked.clear();
+                       EXPECT_EQ(Editor_OpenFile(d, IDC_EDITOR_PATH, IDC_RESULT), 1);
+                       EXPECT_EQ(s.asked, asked) << editor << " " << file;
+                       EXPECT_EQ(Ui_Text(GetDlgItem(d, IDC_RESULT)), result);
+                   }
+                   Ui_PressButton(d, IDCANCEL);
+               },
+               [&](HWND d) { // the editor dialog offered, over the caller
+                   SetDlgItemTextA(GetWindow(d, GW_OWNER), IDC_RESULT, "offered");
+                   Ui_PressButton(d, IDCANCEL);
+               }};
+    SendMessageA(app.main(), WM_COMMAND, IDM_EDITOR, 0);
+    ASSERT_TRUE(Ui_PumpUntil([&] { return std::ifstream(record).good(); }));
+    // Two arguments (the program and the name), and the name came in quotes.
+    const std::string got = ReadFile(record);
+    EXPECT_EQ(got.substr(0, name.size() + 3), "2\n" + name + "\n") << got;
+    EXPECT_NE(got.find(" \"" + name + "\""), std::string::npos) << got;
+}
+
+} // namespace
