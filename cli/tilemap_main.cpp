@@ -1,10 +1,12 @@
 // The tilemap command: reads a tile pattern file and writes a tile map, as
 // the tool dialog does, with the counts and method given as options.
 //   tilemap [-i N] [-o N] [-m import|undo] PATTERN OUTPUT
-// Exit status 0 on success, 1 when the job fails, 2 for a usage error.
+// Exit status 0 on success, 1 when the job fails, 2 for a usage error. An
+// interrupted or terminated job leaves no temporary file behind.
 #include "engine/tilemap.h"
 #include "textlib/conv.h"
 #include "textlib/file.h"
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -54,6 +56,39 @@ const char* FileCodeText(uint32_t code) {
     }
 }
 
+// A name from the engine (UTF-8) as the command line shows it.
+const char* Shown(const char* utf8) {
+#ifdef _WIN32
+    const char* ansi = Conv_Utf8ToAnsi(utf8);
+    return ansi ? ansi : utf8;
+#else
+    return utf8;
+#endif
+}
+
+extern "C" void OnStopSignal(int signal) {
+    File_RemoveLiveTemp();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// The job's temporary goes with the process when it is stopped; a signal
+// that was ignored when the command started (nohup, a background job)
+// stays ignored. Past a file-size limit a write fails with a reason instead
+// of killing the process.
+void CatchStopSignals() {
+#ifdef SIGHUP
+    const int stops[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+    const int stops[] = {SIGINT, SIGTERM};
+#endif
+    for (int stop : stops)
+        if (std::signal(stop, OnStopSignal) == SIG_IGN) std::signal(stop, SIG_IGN);
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 // File names reach the engine in UTF-8; Windows hands them over in the ANSI
 // code page.
 bool ToEngineName(const char* arg, std::string* name) {
@@ -68,6 +103,7 @@ bool ToEngineName(const char* arg, std::string* name) {
 }
 
 int ReportFailure(const TileMapReport& report, const char* pattern, const char* output) {
+    const char* temp = report.tempName ? Shown(report.tempName) : nullptr;
     switch (report.failure) {
     case TILEMAP_FAIL_COUNTS:
         fprintf(stderr, "tilemap: the input and output counts must be above 0\n");
@@ -80,12 +116,31 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
         fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output,
                 FileCodeText(report.fileCode));
         break;
+    case TILEMAP_FAIL_TEMP:
+        fprintf(stderr, "tilemap: cannot write the temporary file '%s' for '%s': %s\n", temp,
+                output, FileCodeText(report.fileCode));
+        break;
+    case TILEMAP_FAIL_SAME:
+        fprintf(stderr, "tilemap: the output file '%s' is the pattern file; both are unchanged\n",
+                output);
+        break;
     case TILEMAP_FAIL_NOMEM:
         fprintf(stderr, "tilemap: out of memory making '%s'; the file is unchanged\n", output);
         break;
-    case TILEMAP_FAIL_WRITE:
-        fprintf(stderr, "tilemap: could not write all of '%s'; the file is unchanged\n", output);
+    case TILEMAP_FAIL_WRITE: {
+        // A write falls short when the disk is full or a size limit is reached.
+        const char* why = report.fileCode == FILE_ERROR
+                              ? "the disk is full or the file is too large"
+                              : FileCodeText(report.fileCode);
+        if (temp)
+            fprintf(stderr,
+                    "tilemap: could not write all of the temporary file '%s': %s; '%s' is "
+                    "unchanged\n",
+                    temp, why, output);
+        else
+            fprintf(stderr, "tilemap: could not write all of '%s': %s\n", output, why);
         break;
+    }
     default:
         fprintf(stderr,
                 "tilemap: no number in the pattern file '%s' reached the map; '%s' is "
@@ -131,7 +186,7 @@ int main(int argc, char** argv) {
         const char* value = nullptr;
         for (const auto& option : OPTIONS) {
             size_t n = strlen(option.name);
-            if (arg[1] == option.letter && arg[2] != '-') {
+            if (arg[1] == option.letter) {
                 letter = option.letter;
                 value = arg[2] ? arg + 2 : nullptr;
             } else if (strncmp(arg, option.name, n) == 0 && (arg[n] == 0 || arg[n] == '=')) {
@@ -160,13 +215,19 @@ int main(int argc, char** argv) {
     }
     if (fileCount < 2)
         return UsageError("the pattern file and the output file must be named", nullptr);
+    if (!*files[1]) return UsageError("the output file name is empty", nullptr);
 
     std::string pattern, output;
     if (!ToEngineName(files[0], &pattern)) return UsageError("file name too long:", files[0]);
     if (!ToEngineName(files[1], &output)) return UsageError("file name too long:", files[1]);
+    CatchStopSignals();
     TileMapReport report;
     int32_t result = TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
     if (result == 0) return ReportFailure(report, files[0], files[1]);
+#ifndef _WIN32
+    // A map sent to stdout is all that goes there.
+    if (File_Same(output.c_str(), "/dev/stdout")) return 0;
+#endif
     printf("%d entries written to %s (%d bytes)\n", static_cast<int>(result), files[1],
            static_cast<int>(TileMap_MapLength(&job)));
     return 0;

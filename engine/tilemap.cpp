@@ -1,7 +1,9 @@
 // The tile map job runner. The pattern is read and the whole map built in
-// memory before the output is touched; the map then goes to a temporary file
-// beside the output, which replaces the output in one step. So a job that
-// fails leaves the output as it was.
+// memory before the output is touched (only its temporary is made first, so
+// that an output that cannot be written costs no reading). An ordinary output (the file at the
+// end of its links) is replaced in one step by a temporary file made beside
+// it; a device, FIFO or socket is written straight. So a job that fails
+// leaves the output as it was, and leaves no temporary or folder of its own.
 #include "engine/tilemap.h"
 #include "engine/mapfill.h"
 #include "engine/pattern.h"
@@ -24,56 +26,73 @@ int32_t Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
     return 0;
 }
 
-// A name beside target that no file has yet: target plus ".~tmp", else
-// ".~tmp1" ... ".~tmp9". Returns FILE_OK and *out (free with Mem_Free),
-// FILE_NOMEM, or FILE_ERROR when every candidate is taken.
-uint32_t TempNameBeside(const char* target, char** out) {
-    size_t length = strlen(target);
-    char* name = static_cast<char*>(Mem_Alloc(length + 8));
-    if (!name) return FILE_NOMEM;
-    memcpy(name, target, length);
-    memcpy(name + length, ".~tmp", 6);
-    for (int i = 0; i < 10; i++) {
-        if (i > 0) {
-            name[length + 5] = static_cast<char>('0' + i);
-            name[length + 6] = 0;
-        }
-        FileHandle* probe = nullptr;
-        uint64_t size = 0;
-        uint32_t code = File_Open(name, FILE_READ, &probe, &size);
-        if (probe) File_Close(probe);
-        if (code == FILE_NOTFOUND) {
-            *out = name;
-            return FILE_OK;
-        }
-    }
-    Mem_Free(name);
-    return FILE_ERROR;
+bool Refuse(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
+    Fail(report, failure, fileCode);
+    return false;
 }
 
-// Writes map to a temporary file and puts it in place of outputName.
-void WriteMap(const char* outputName, const uint8_t* map, uint32_t length, TileMapReport* report) {
-    char* temp = nullptr;
-    uint32_t code = TempNameBeside(outputName, &temp);
-    if (code != FILE_OK) {
-        Fail(report, code == FILE_NOMEM ? TILEMAP_FAIL_NOMEM : TILEMAP_FAIL_OUTPUT, code);
-        return;
+// Where the map goes: a temporary beside an ordinary file, or the device.
+struct Output {
+    char* target; // the output at the end of its links (Mem_Free)
+    FileHandle* file;
+    bool device;
+};
+
+// Settles where the map goes and opens it: refuses a folder, the pattern
+// file itself and an output this user may not write; makes the temporary
+// (and missing folders). False when it cannot, with the failure in report.
+bool OpenOutput(const char* outputName, const char* patternName, Output* out,
+                TileMapReport* report) {
+    uint32_t kind = FILE_KIND_NONE;
+    uint32_t code = File_Resolve(outputName, &out->target, &kind);
+    if (code == FILE_OK && kind == FILE_KIND_FOLDER) code = FILE_DENIED;
+    if (code != FILE_OK) return Refuse(report, TILEMAP_FAIL_OUTPUT, code);
+    // Checked before anything is made, so a refused job changes nothing.
+    if (File_Same(patternName, out->target)) return Refuse(report, TILEMAP_FAIL_SAME, FILE_OK);
+    out->device = kind == FILE_KIND_DEVICE;
+    uint64_t size = 0;
+    if (out->device) {
+        // Emptied first where it is a file after all (/dev/stdout sent to one).
+        code = File_Open(out->target, FILE_WRITE | FILE_CREATE, &out->file, &size);
+    } else if (kind == FILE_KIND_FILE) {
+        code = File_CheckWritable(out->target);
     }
-    TextStream* out = nullptr;
-    code = TextStream_Open(temp, FILE_WRITE | FILE_CREATE | FILE_MAKEDIRS | FILE_NOBOM, &out);
+    if (code != FILE_OK) return Refuse(report, TILEMAP_FAIL_OUTPUT, code);
+    if (out->device) return true;
+    code = File_CreateTemp(out->target, FILE_MAKEDIRS, &out->file);
     if (code != FILE_OK) {
-        Fail(report, TILEMAP_FAIL_OUTPUT, code);
-    } else {
-        uint32_t written = TextStream_Write(out, map, length);
-        TextStream_Close(out);
-        if (written != length) {
-            Fail(report, TILEMAP_FAIL_WRITE, FILE_ERROR);
-        } else if ((code = File_Replace(temp, outputName)) != FILE_OK) {
-            Fail(report, TILEMAP_FAIL_OUTPUT, code);
-        }
-        if (report->failure != TILEMAP_OK) File_Remove(temp);
+        report->tempName = File_TempName();
+        return Refuse(report, TILEMAP_FAIL_TEMP, code);
     }
-    Mem_Free(temp);
+    return true;
+}
+
+// Writes map whole and puts it in place; a short write is asked again for
+// the rest, which tells why it fell short.
+void WriteMap(Output* out, const uint8_t* map, uint32_t length, TileMapReport* report) {
+    uint32_t done = 0, more = 0;
+    uint32_t code = File_WriteAt(out->file, map, 0, length, &done);
+    if (code == FILE_OK && done < length) {
+        code = File_WriteAt(out->file, map + done, done, length - done, &more);
+        if (code == FILE_OK && done + more < length) code = FILE_ERROR;
+    }
+    if (!out->device) report->tempName = File_TempName();
+    if (code != FILE_OK) {
+        Fail(report, TILEMAP_FAIL_WRITE, code);
+    } else if (!out->device) {
+        code = File_Commit(out->file, out->target);
+        out->file = nullptr; // put in place, or discarded by the failed commit
+        if (code != FILE_OK) Fail(report, TILEMAP_FAIL_TEMP, code);
+    }
+}
+
+// Closes the device, or discards a temporary that was not put in place.
+void CloseOutput(Output* out) {
+    if (out->device)
+        File_Close(out->file);
+    else
+        File_Discard(out->file);
+    Mem_Free(out->target);
 }
 
 } // namespace
@@ -135,28 +154,34 @@ int32_t TileMap_RunEx(const char* /*inputName*/, const char* outputName, const c
     if (!report) report = &ignored;
     report->failure = TILEMAP_OK;
     report->fileCode = FILE_OK;
+    report->tempName = nullptr;
     if (job->inputCount <= 0 || job->outputCount <= 0)
         return Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
     if (!outputName || !*outputName) return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+    if (!patternName) patternName = "";
 
+    Output out = {nullptr, nullptr, false};
+    if (!OpenOutput(outputName, patternName, &out, report)) {
+        CloseOutput(&out);
+        return 0;
+    }
     TextStream* pattern = nullptr;
-    uint32_t code = TextStream_Open(patternName ? patternName : "", FILE_READ, &pattern);
-    if (code != FILE_OK) return Fail(report, TILEMAP_FAIL_PATTERN, code);
-
+    uint32_t code = TextStream_Open(patternName, FILE_READ, &pattern);
     int32_t length = TileMap_MapLength(job);
-    uint8_t* map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length)));
-    if (!map) {
-        TextStream_Close(pattern);
-        return Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+    uint8_t* map = nullptr;
+    int32_t filled = 0;
+    if (code != FILE_OK) {
+        Fail(report, TILEMAP_FAIL_PATTERN, code);
+    } else if (!(map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length))))) {
+        Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+    } else {
+        TileMapFailure failure;
+        filled = TileMap_Fill(job, ReadLineFromStream, pattern, map, &failure);
+        if (failure != TILEMAP_OK) Fail(report, failure, FILE_OK);
     }
-    TileMapFailure failure;
-    int32_t filled = TileMap_Fill(job, ReadLineFromStream, pattern, map, &failure);
     TextStream_Close(pattern);
-    if (failure != TILEMAP_OK) {
-        Mem_Free(map);
-        return Fail(report, failure, FILE_OK);
-    }
-    WriteMap(outputName, map, static_cast<uint32_t>(length), report);
+    if (report->failure == TILEMAP_OK) WriteMap(&out, map, static_cast<uint32_t>(length), report);
+    CloseOutput(&out);
     Mem_Free(map);
     return report->failure == TILEMAP_OK ? filled : 0;
 }

@@ -49,19 +49,25 @@ enum TileMapFailure : int32_t {
     TILEMAP_FAIL_NOMEM = 4,   // memory ran out
     TILEMAP_FAIL_WRITE = 5,   // the map could not be written whole
     TILEMAP_FAIL_EMPTY = 6,   // no number reached the map
+    TILEMAP_FAIL_SAME = 7,    // the output is the pattern file itself
+    TILEMAP_FAIL_TEMP = 8,    // the temporary file cannot be made or put in place
 };
 
 struct TileMapReport {
     TileMapFailure failure;
-    uint32_t fileCode; // the file layer's code for TILEMAP_FAIL_OUTPUT, _PATTERN, _WRITE
+    uint32_t fileCode; // the file layer's code for TILEMAP_FAIL_OUTPUT, _PATTERN, _WRITE, _TEMP
+    // The temporary file (UTF-8) that a TILEMAP_FAIL_TEMP or _WRITE concerns,
+    // or null when the map went straight to a device; kept until the next job.
+    const char* tempName;
 };
 
 // Runs a job: reads the pattern file (UTF-8 name) and writes the tile map to
 // the output file (UTF-8 name). The input name is the job's graphic file,
 // which is not read. Returns the count of numbers the map took, or 0 when the
 // job failed; a failed job leaves an existing output file as it was and
-// creates none (folders made for it may stay), a successful one replaces the
-// output in one step.
+// creates none, nor any folder, a successful one replaces the output (the
+// file at the end of its links) in one step and has it on disk. A device,
+// FIFO or socket is written straight. The pattern file is never the output.
 int32_t TileMap_Run(const char* inputName, const char* outputName, const char* patternName,
                     const TileMapJob* job);
 // The same, also telling why it failed (report may be null).

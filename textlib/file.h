@@ -1,6 +1,8 @@
 // The file handle layer: files opened by UTF-8 name with a few mode flags,
 // positional 64-bit reads and writes, missing folders made on creation, and
-// platform errors turned into a handful of result codes.
+// platform errors turned into a handful of result codes; and the pieces of a
+// careful replacement of an output: links followed, devices told apart,
+// exclusive temporaries beside the target, data synced before the rename.
 #pragma once
 #include <cstdint>
 
@@ -31,7 +33,8 @@ struct FileHandle;
 
 // Opens name (UTF-8). On success *out owns the open file (close it with
 // File_Close) and *size holds its size; on failure *out is null. A writer
-// shares the file with no other opener; readers share with readers.
+// shares the file with no other opener; readers share with readers. Devices,
+// FIFOs and sockets are neither shared that way nor emptied by FILE_CREATE.
 uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size);
 uint32_t File_Close(FileHandle* file);
 // Positional read and write; done (may be null) receives the bytes moved.
@@ -51,3 +54,52 @@ uint32_t File_MapError(uint32_t error);
 uint32_t File_Replace(const char* source, const char* target);
 // Deletes a file.
 uint32_t File_Remove(const char* name);
+
+// What a name stands for (File_Resolve).
+constexpr uint32_t FILE_KIND_NONE = 0;   // nothing of that name yet
+constexpr uint32_t FILE_KIND_FILE = 1;   // an ordinary file
+constexpr uint32_t FILE_KIND_DEVICE = 2; // a device, FIFO or socket; on Windows NUL, CON and such
+constexpr uint32_t FILE_KIND_FOLDER = 3; // a folder, or a name that ends in a separator
+
+// Follows name (UTF-8) through every level of symbolic links. On FILE_OK,
+// *target (free with Mem_Free) is the name of the final file, which may not
+// exist yet (a dangling link names what it points to), and *kind says what
+// is there. A loop of links is FILE_ERROR.
+uint32_t File_Resolve(const char* name, char** target, uint32_t* kind);
+// Whether a and b (UTF-8) name one existing file, through links and hard
+// links alike.
+bool File_Same(const char* a, const char* b);
+// FILE_OK when the existing file name could be opened for writing now:
+// FILE_DENIED for a read-only file (the read-only attribute on Windows),
+// FILE_BUSY when another writer holds it. Nothing is changed.
+uint32_t File_CheckWritable(const char* name);
+
+// Creates a new, empty temporary file beside target (UTF-8) for writing:
+// exclusively (never through a link or over an existing file), with an
+// unpredictable name of 18 bytes, retried on a collision. It takes the
+// permission bits of target when that exists, else the default ones. With
+// FILE_MAKEDIRS in flags, missing folders on target's path are made and
+// remembered so that File_Discard removes them again. On FILE_OK *out owns
+// the open temporary (end it with File_Commit or File_Discard); on failure
+// *out is null and nothing is left behind.
+uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out);
+// The UTF-8 name of the temporary that File_CreateTemp made or tried last
+// ("" before any); the text is kept until its next call.
+const char* File_TempName();
+// Puts a temporary in place of target in one step: its data are flushed to
+// the disk first, then it is renamed over target, then (where the system
+// allows) the folder is synced so that the rename lasts. The handle is
+// closed and freed in every case; on failure the temporary and the folders
+// made for it are removed, and target is as it was.
+uint32_t File_Commit(FileHandle* temp, const char* target);
+// Closes and frees a temporary, removes it and then the folders made for it
+// (those that are empty). Null is ignored.
+void File_Discard(FileHandle* temp);
+// Flushes what was written to file down to the disk.
+uint32_t File_Sync(FileHandle* file);
+// Removes the live temporary, if any: for signal handlers, so it does only
+// what is safe there (one unlink or DeleteFile of a name kept ready).
+void File_RemoveLiveTemp();
+// Test seam: temporaries are named from a fixed sequence that starts at seed
+// instead of the system's random source; 0 goes back to the random source.
+void File_SeedTempNames(uint64_t seed);

@@ -2,13 +2,19 @@
 // them. A writer's exclusive sharing is kept among this program's openers
 // with advisory locks: a writer takes an exclusive lock, a reader a shared
 // one, and a conflicting open answers FILE_BUSY as a sharing violation would.
+// Devices, FIFOs and sockets are not shared that way: two writers to
+// /dev/null do not conflict.
 #include "textlib/file.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +22,8 @@
 
 struct FileHandle {
     int fd;
+    uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
+    uint32_t* made;
     char name[1];
 };
 
@@ -45,17 +53,28 @@ uint32_t File_MapError(uint32_t error) {
     }
 }
 
-uint32_t File_MakeDirs(char* path) {
+namespace {
+
+// File_MakeDirs, also noting the length of each folder it made in
+// made[(*count)++] when made is given (room for one per separator and one).
+uint32_t MakeDirs(char* path, uint32_t* made, uint32_t* count) {
     char* cut = std::strrchr(path, '/');
     if (cut && cut != path && cut[-1] != '/') {
         *cut = 0;
-        File_MakeDirs(path);
+        MakeDirs(path, made, count);
         *cut = '/';
     }
     struct stat st;
     if (stat(path, &st) == 0) return 0;
-    if (mkdir(path, 0777) == 0) return 0;
-    return static_cast<uint32_t>(errno);
+    if (mkdir(path, 0777) != 0) return static_cast<uint32_t>(errno);
+    if (made) made[(*count)++] = static_cast<uint32_t>(std::strlen(path));
+    return 0;
+}
+
+} // namespace
+
+uint32_t File_MakeDirs(char* path) {
+    return MakeDirs(path, nullptr, nullptr);
 }
 
 uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size) {
@@ -80,7 +99,7 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         Mem_Free(file);
         return FILE_BADARG;
     }
-    mode |= O_CLOEXEC;
+    mode |= O_CLOEXEC | O_NOCTTY;
 
     int fd = open(file->name, mode, 0666);
     int error = fd < 0 ? errno : 0;
@@ -104,15 +123,18 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
             error = errno;
         } else if (S_ISDIR(st.st_mode)) {
             error = EISDIR; // a folder is no file to read or write, as on Windows
-        } else if (flock(fd, lock | LOCK_NB) != 0) {
+        } else if (S_ISREG(st.st_mode) && flock(fd, lock | LOCK_NB) != 0) {
             error = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
-        } else if ((flags & FILE_WRITE) && (flags & FILE_CREATE) && ftruncate(fd, 0) != 0) {
+        } else if ((flags & FILE_WRITE) && (flags & FILE_CREATE) && S_ISREG(st.st_mode) &&
+                   ftruncate(fd, 0) != 0) {
             error = errno;
         } else {
             *size = (flags & FILE_WRITE) && (flags & FILE_CREATE)
                         ? 0
                         : static_cast<uint64_t>(st.st_size);
             file->fd = fd;
+            file->madeCount = 0;
+            file->made = nullptr;
             *out = file;
             return FILE_OK;
         }
@@ -150,16 +172,27 @@ uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint3
     return FILE_OK;
 }
 
+// A pipe or a terminal has no offsets: it reads and writes where it stands.
+ssize_t ReadAt(int fd, char* buffer, size_t count, off_t offset) {
+    const ssize_t n = pread(fd, buffer, count, offset);
+    return n < 0 && errno == ESPIPE ? read(fd, buffer, count) : n;
+}
+
+ssize_t WriteAt(int fd, const char* bytes, size_t count, off_t offset) {
+    const ssize_t n = pwrite(fd, bytes, count, offset);
+    return n < 0 && errno == ESPIPE ? write(fd, bytes, count) : n;
+}
+
 } // namespace
 
 uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
                      uint32_t* done) {
-    return Transfer(file->fd, static_cast<char*>(buffer), offset, count, done, pread);
+    return Transfer(file->fd, static_cast<char*>(buffer), offset, count, done, ReadAt);
 }
 
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    return Transfer(file->fd, static_cast<const char*>(bytes), offset, count, done, pwrite);
+    return Transfer(file->fd, static_cast<const char*>(bytes), offset, count, done, WriteAt);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
@@ -170,4 +203,264 @@ uint32_t File_Replace(const char* source, const char* target) {
 uint32_t File_Remove(const char* name) {
     if (unlink(name) == 0) return FILE_OK;
     return File_MapError(static_cast<uint32_t>(errno));
+}
+
+namespace {
+
+// The temporary being written, kept where a signal handler can reach it.
+char g_tempName[PATH_MAX + 32] = "";
+volatile sig_atomic_t g_tempLive = 0;
+uint64_t g_tempSeed = 0;
+
+constexpr int MAX_LINKS = 40; // as the kernel follows at most
+constexpr int TEMP_TRIES = 100;
+constexpr size_t TEMP_LENGTH = 18; // ".~" + 12 random letters + ".tmp"
+
+// Twelve letters and digits that nobody can guess: from the system's random
+// source, or from the test seam's fixed sequence.
+void RandomLetters(char* out) {
+    uint64_t bits = 0;
+    if (g_tempSeed != 0) {
+        uint64_t z = (g_tempSeed += 0x9E3779B97F4A7C15u);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+        bits = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    } else if (getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
+        bits = static_cast<uint64_t>(time(nullptr)) * 6364136223846793005u ^
+               static_cast<uint64_t>(getpid()) << 32 ^ reinterpret_cast<uintptr_t>(&bits);
+    }
+    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyz012345";
+    for (int i = 0; i < 12; i++, bits >>= 5)
+        out[i] = LETTERS[bits & 31];
+}
+
+// Removes the folders made for a temporary, deepest first, while they are empty.
+void RemoveMadeDirs(FileHandle* file) {
+    for (uint32_t i = file->madeCount; i-- > 0;) {
+        char* end = file->name + file->made[i];
+        const char kept = *end;
+        *end = 0;
+        const int failed = rmdir(file->name);
+        *end = kept;
+        if (failed) break;
+    }
+}
+
+// The length of name's folder part, up to and with its last separator.
+size_t FolderLength(const char* name) {
+    const char* slash = std::strrchr(name, '/');
+    const char* back = std::strrchr(name, '\\');
+    if (back > slash) slash = back;
+    return slash ? static_cast<size_t>(slash - name) + 1 : 0;
+}
+
+// Whether a link on device dev lives in /proc, with the process's own files.
+bool IsProcessLink(dev_t dev) {
+    struct stat proc;
+    return stat("/proc/self", &proc) == 0 && proc.st_dev == dev;
+}
+
+// Syncs the folder named by the first length bytes of name (the working
+// folder when length is 0). Not every file system syncs folders; the data
+// are on disk already, so a failure here is no failure of the job.
+void SyncFolder(const char* name, size_t length) {
+    char* folder = static_cast<char*>(Mem_Alloc(length + 2));
+    if (!folder) return;
+    std::memcpy(folder, length ? name : ".", length ? length : 1);
+    folder[length ? length : 1] = 0;
+    const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+    Mem_Free(folder);
+}
+
+} // namespace
+
+uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
+    *target = nullptr;
+    size_t length = std::strlen(name);
+    char* current = static_cast<char*>(Mem_Alloc(length + 1));
+    if (!current) return FILE_NOMEM;
+    std::memcpy(current, name, length + 1);
+    ToSlashes(current);
+    for (int links = 0;; links++) {
+        struct stat st;
+        if (length == 0 || current[length - 1] == '/') {
+            *kind = length ? FILE_KIND_FOLDER : FILE_KIND_NONE;
+            break;
+        }
+        if (lstat(current, &st) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) {
+                Mem_Free(current);
+                return File_MapError(static_cast<uint32_t>(errno));
+            }
+            *kind = FILE_KIND_NONE;
+            break;
+        }
+        // The links of /proc (/dev/stdout, /dev/fd/N) stand for files this
+        // process has open: pipes, terminals, or a file the shell opened; the
+        // map goes straight into them, as into a device.
+        if (S_ISLNK(st.st_mode) && IsProcessLink(st.st_dev)) {
+            *kind = FILE_KIND_DEVICE;
+            break;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            *kind = S_ISREG(st.st_mode)   ? FILE_KIND_FILE
+                    : S_ISDIR(st.st_mode) ? FILE_KIND_FOLDER
+                                          : FILE_KIND_DEVICE;
+            break;
+        }
+        // A relative link is read from the folder that holds it.
+        char link[PATH_MAX];
+        const ssize_t n = links < MAX_LINKS ? readlink(current, link, sizeof link) : -1;
+        if (n <= 0 || n >= PATH_MAX) {
+            Mem_Free(current);
+            return FILE_ERROR; // a loop of links, or one that cannot be read
+        }
+        const char* slash = std::strrchr(current, '/');
+        const size_t folder =
+            slash && link[0] != '/' ? static_cast<size_t>(slash - current) + 1 : 0;
+        char* next = static_cast<char*>(Mem_Alloc(folder + static_cast<size_t>(n) + 1));
+        if (!next) {
+            Mem_Free(current);
+            return FILE_NOMEM;
+        }
+        std::memcpy(next, current, folder);
+        std::memcpy(next + folder, link, static_cast<size_t>(n));
+        length = folder + static_cast<size_t>(n);
+        next[length] = 0;
+        Mem_Free(current);
+        current = next;
+    }
+    *target = current;
+    return FILE_OK;
+}
+
+bool File_Same(const char* a, const char* b) {
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+uint32_t File_CheckWritable(const char* name) {
+    FileHandle* file = nullptr;
+    uint64_t size = 0;
+    const uint32_t result = File_Open(name, FILE_WRITE, &file, &size);
+    File_Close(file);
+    return result;
+}
+
+uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
+    *out = nullptr;
+    const size_t folder = FolderLength(target);
+    if (folder + TEMP_LENGTH >= sizeof g_tempName) return FILE_NOMEM;
+    std::memcpy(g_tempName, target, folder);
+    std::memcpy(g_tempName + folder, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    ToSlashes(g_tempName);
+    FileHandle* file =
+        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + folder + TEMP_LENGTH));
+    uint32_t* made = static_cast<uint32_t*>(Mem_Alloc(sizeof(uint32_t) * (folder + 1)));
+    if (!file || !made) {
+        Mem_Free(file);
+        Mem_Free(made);
+        return FILE_NOMEM;
+    }
+    std::memcpy(file->name, g_tempName, folder + TEMP_LENGTH + 1);
+    file->made = made;
+    file->madeCount = 0;
+    uint32_t error = 0;
+    if ((flags & FILE_MAKEDIRS) && folder > 1) {
+        file->name[folder - 1] = 0;
+        error = MakeDirs(file->name, made, &file->madeCount);
+        file->name[folder - 1] = '/';
+    }
+    // Signals wait while the name is registered and the file made, so that
+    // a handler never finds a file of ours unregistered, nor a name unmade.
+    sigset_t all, before;
+    sigfillset(&all);
+    int fd = -1;
+    for (int i = 0; error == 0 && fd < 0 && i < TEMP_TRIES; i++) {
+        RandomLetters(file->name + folder + 2);
+        sigprocmask(SIG_BLOCK, &all, &before);
+        std::memcpy(g_tempName, file->name, folder + TEMP_LENGTH + 1);
+        fd = open(file->name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        error = fd < 0 && errno != EEXIST ? static_cast<uint32_t>(errno) : 0;
+        g_tempLive = fd >= 0;
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+    }
+    if (fd < 0) {
+        RemoveMadeDirs(file);
+        Mem_Free(file->made);
+        Mem_Free(file);
+        return error ? File_MapError(error) : FILE_ERROR;
+    }
+    // A replaced file keeps its owner where that is allowed, and its permissions.
+    struct stat st;
+    if (stat(target, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Only the owner of a file or the superuser may give it away.
+        }
+        fchmod(fd, st.st_mode & 07777);
+    }
+    file->fd = fd;
+    *out = file;
+    return FILE_OK;
+}
+
+const char* File_TempName() {
+    return g_tempName;
+}
+
+uint32_t File_Sync(FileHandle* file) {
+    if (fsync(file->fd) == 0) return FILE_OK;
+    return File_MapError(static_cast<uint32_t>(errno));
+}
+
+uint32_t File_Commit(FileHandle* temp, const char* target) {
+    uint32_t result = File_Sync(temp);
+    if (close(temp->fd) != 0 && result == FILE_OK)
+        result = File_MapError(static_cast<uint32_t>(errno));
+    temp->fd = -1;
+    // Only an ordinary file is ever replaced, whatever came between: never a
+    // device, a folder or a link put in its place.
+    struct stat st;
+    if (result == FILE_OK && lstat(target, &st) == 0 && !S_ISREG(st.st_mode)) result = FILE_DENIED;
+    if (result == FILE_OK && rename(temp->name, target) != 0)
+        result = File_MapError(static_cast<uint32_t>(errno));
+    if (result != FILE_OK) {
+        File_Discard(temp);
+        return result;
+    }
+    g_tempLive = 0;
+    // The rename is an entry of the folder, and each folder made for it an
+    // entry of its parent: they last once those folders are synced.
+    SyncFolder(target, FolderLength(target));
+    for (uint32_t i = temp->madeCount; i-- > 0;) {
+        size_t parent = temp->made[i];
+        while (parent > 0 && temp->name[parent - 1] != '/')
+            parent--;
+        SyncFolder(temp->name, parent);
+    }
+    Mem_Free(temp->made);
+    Mem_Free(temp);
+    return FILE_OK;
+}
+
+void File_Discard(FileHandle* temp) {
+    if (!temp) return;
+    if (temp->fd >= 0) close(temp->fd);
+    unlink(temp->name);
+    g_tempLive = 0;
+    RemoveMadeDirs(temp);
+    Mem_Free(temp->made);
+    Mem_Free(temp);
+}
+
+void File_RemoveLiveTemp() {
+    if (g_tempLive) unlink(g_tempName);
+}
+
+void File_SeedTempNames(uint64_t seed) {
+    g_tempSeed = seed;
 }

@@ -1,7 +1,11 @@
 // The file layer on Windows: names converted from UTF-8 to the ANSI code
 // page for the "A" functions, positional I/O through SetFilePointer, and
-// Windows error codes mapped to the layer's result codes.
+// Windows error codes mapped to the layer's result codes. Temporaries are
+// opened with delete sharing, so that a console control handler on another
+// thread can delete the live one while it is open.
 #include <windows.h>
+
+#include <ntsecapi.h>
 
 #include <cstring>
 
@@ -13,6 +17,8 @@ static_assert(FILE_CREATE == 4, "<windows.h> must come before textlib/file.h");
 
 struct FileHandle {
     HANDLE handle;
+    uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
+    uint32_t* made;
     char name[1];
 };
 
@@ -42,16 +48,27 @@ uint32_t File_MapError(uint32_t error) {
     }
 }
 
-uint32_t File_MakeDirs(char* path) {
+namespace {
+
+// File_MakeDirs, also noting the length of each folder it made in
+// made[(*count)++] when made is given (room for one per separator and one).
+uint32_t MakeDirs(char* path, uint32_t* made, uint32_t* count) {
     char* cut = std::strrchr(path, '\\');
     if (cut && cut != path && cut[-1] != '\\') {
         *cut = 0;
-        File_MakeDirs(path);
+        MakeDirs(path, made, count);
         *cut = '\\';
     }
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return 0;
-    if (CreateDirectoryA(path, nullptr)) return 0;
-    return GetLastError();
+    if (!CreateDirectoryA(path, nullptr)) return GetLastError();
+    if (made) made[(*count)++] = static_cast<uint32_t>(std::strlen(path));
+    return 0;
+}
+
+} // namespace
+
+uint32_t File_MakeDirs(char* path) {
+    return MakeDirs(path, nullptr, nullptr);
 }
 
 uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size) {
@@ -107,6 +124,8 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     DWORD low = GetFileSize(handle, &high);
     *size = (static_cast<uint64_t>(high) << 32) | low;
     file->handle = handle;
+    file->madeCount = 0;
+    file->made = nullptr;
     *out = file;
     return FILE_OK;
 }
@@ -124,7 +143,8 @@ namespace {
 template <typename Buffer, typename Op>
 uint32_t Transfer(HANDLE handle, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
                   Op op) {
-    const uint32_t result = Seek(handle, offset);
+    // A device has no offsets: it reads and writes where it stands.
+    const uint32_t result = GetFileType(handle) == FILE_TYPE_DISK ? Seek(handle, offset) : FILE_OK;
     if (result != FILE_OK) return result;
     DWORD moved = 0;
     if (!op(handle, buffer, count, &moved, nullptr)) return File_MapError(GetLastError());
@@ -161,4 +181,271 @@ uint32_t File_Remove(const char* name) {
     if (!ansi) return FILE_NOMEM;
     if (DeleteFileA(ansi)) return FILE_OK;
     return File_MapError(GetLastError());
+}
+
+namespace {
+
+// The temporary being written: its ANSI name for the control handler, its
+// UTF-8 name for messages.
+char g_tempName[MAX_PATH * 4] = "";
+char g_tempUtf8[MAX_PATH * 4] = "";
+volatile LONG g_tempLive = 0;
+uint64_t g_tempSeed = 0;
+
+constexpr int TEMP_TRIES = 100;
+constexpr size_t TEMP_LENGTH = 18; // ".~" + 12 random letters + ".tmp"
+constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Twelve letters and digits that nobody can guess: from the system's random
+// source, or from the test seam's fixed sequence.
+void RandomLetters(char* out) {
+    uint64_t bits = 0;
+    if (g_tempSeed != 0) {
+        uint64_t z = (g_tempSeed += 0x9E3779B97F4A7C15u);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+        bits = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    } else if (!RtlGenRandom(&bits, sizeof bits)) {
+        bits = (static_cast<uint64_t>(GetTickCount()) << 32 ^ GetCurrentProcessId()) *
+               6364136223846793005u;
+    }
+    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyz012345";
+    for (int i = 0; i < 12; i++, bits >>= 5)
+        out[i] = LETTERS[bits & 31];
+}
+
+// The length of name's folder part, up to and with its last separator.
+size_t FolderLength(const char* name) {
+    const char* slash = std::strrchr(name, '/');
+    const char* back = std::strrchr(name, '\\');
+    if (back > slash) slash = back;
+    return slash ? static_cast<size_t>(slash - name) + 1 : 0;
+}
+
+// Copies the ANSI form of a UTF-8 name into out (size bytes); false when it
+// cannot be converted or does not fit.
+bool ToAnsi(const char* name, char* out, size_t size) {
+    const char* ansi = Conv_Utf8ToAnsi(name);
+    if (!ansi || std::strlen(ansi) >= size) return false;
+    std::strcpy(out, ansi);
+    return true;
+}
+
+// Removes the folders made for a temporary, deepest first, while they are empty.
+void RemoveMadeDirs(FileHandle* file) {
+    for (uint32_t i = file->madeCount; i-- > 0;) {
+        char* end = file->name + file->made[i];
+        const char kept = *end;
+        *end = 0;
+        const BOOL removed = RemoveDirectoryA(file->name);
+        *end = kept;
+        if (!removed) break;
+    }
+}
+
+// The final name of an open file as an ANSI path, through the function that
+// Windows has from Vista on; false where it is missing.
+bool FinalName(HANDLE handle, char* out, DWORD size) {
+    typedef DWORD(WINAPI * FinalPathFn)(HANDLE, LPSTR, DWORD, DWORD);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+    if (!proc) return false;
+    FinalPathFn finalPath = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(proc));
+    const DWORD n = finalPath(handle, out, size, 0);
+    if (n == 0 || n >= size) return false;
+    if (std::strncmp(out, "\\\\?\\UNC\\", 8) == 0) {
+        std::memmove(out + 2, out + 8, n - 7);
+    } else if (std::strncmp(out, "\\\\?\\", 4) == 0) {
+        std::memmove(out, out + 4, n - 3);
+    }
+    return true;
+}
+
+} // namespace
+
+uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
+    *target = nullptr;
+    char ansi[MAX_PATH * 4];
+    if (!ToAnsi(name, ansi, sizeof ansi)) return FILE_NOMEM;
+    const size_t length = std::strlen(ansi);
+    const char* result = name;
+    char final[MAX_PATH * 4];
+    if (length == 0) {
+        *kind = FILE_KIND_NONE;
+    } else if (ansi[length - 1] == '\\' || ansi[length - 1] == '/') {
+        *kind = FILE_KIND_FOLDER;
+    } else {
+        // Opening asks no access, so it neither conflicts with other openers
+        // nor changes anything; it follows links and reaches devices.
+        const DWORD attributes = GetFileAttributesA(ansi);
+        HANDLE handle = CreateFileA(ansi, 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (attributes != INVALID_FILE_ATTRIBUTES)
+                *kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FILE_KIND_FOLDER : FILE_KIND_FILE;
+            else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                *kind = FILE_KIND_NONE;
+            else
+                return File_MapError(error);
+        } else {
+            const bool folder =
+                attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            *kind = GetFileType(handle) != FILE_TYPE_DISK ? FILE_KIND_DEVICE
+                    : folder                              ? FILE_KIND_FOLDER
+                                                          : FILE_KIND_FILE;
+            // The file's own name, at the end of its links (Unix links too, under Wine).
+            if (*kind == FILE_KIND_FILE && FinalName(handle, final, sizeof final)) {
+                result = Conv_AnsiToUtf8(final);
+            }
+            CloseHandle(handle);
+            if (!result) return FILE_NOMEM;
+        }
+    }
+    const size_t size = std::strlen(result) + 1;
+    *target = static_cast<char*>(Mem_Alloc(size));
+    if (!*target) return FILE_NOMEM;
+    std::memcpy(*target, result, size);
+    return FILE_OK;
+}
+
+bool File_Same(const char* a, const char* b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char* names[2] = {a, b};
+    for (int i = 0; i < 2; i++) {
+        const char* ansi = Conv_Utf8ToAnsi(names[i]);
+        HANDLE handle = ansi ? CreateFileA(ansi, 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        const BOOL known = GetFileInformationByHandle(handle, &info[i]);
+        CloseHandle(handle);
+        if (!known) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+uint32_t File_CheckWritable(const char* name) {
+    char ansi[MAX_PATH * 4];
+    if (!ToAnsi(name, ansi, sizeof ansi)) return FILE_NOMEM;
+    // The read-only attribute refuses writers even where the system would
+    // let this user through (Wine running as the superuser).
+    const DWORD attributes = GetFileAttributesA(ansi);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return FILE_DENIED;
+    FileHandle* file = nullptr;
+    uint64_t size = 0;
+    const uint32_t result = File_Open(name, FILE_WRITE, &file, &size);
+    File_Close(file);
+    return result;
+}
+
+uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
+    *out = nullptr;
+    g_tempUtf8[0] = 0;
+    char ansi[MAX_PATH * 4];
+    if (!ToAnsi(target, ansi, sizeof ansi)) return FILE_NOMEM;
+    const size_t folder = FolderLength(ansi), folderUtf8 = FolderLength(target);
+    if (folder + TEMP_LENGTH >= sizeof g_tempName || folderUtf8 + TEMP_LENGTH >= sizeof g_tempUtf8)
+        return FILE_NOMEM;
+    std::memcpy(g_tempUtf8, target, folderUtf8);
+    std::memcpy(g_tempUtf8 + folderUtf8, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    FileHandle* file =
+        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + folder + TEMP_LENGTH));
+    uint32_t* made = static_cast<uint32_t*>(Mem_Alloc(sizeof(uint32_t) * (folder + 1)));
+    if (!file || !made) {
+        Mem_Free(file);
+        Mem_Free(made);
+        return FILE_NOMEM;
+    }
+    std::memcpy(file->name, ansi, folder);
+    std::memcpy(file->name + folder, g_tempUtf8 + folderUtf8, TEMP_LENGTH + 1);
+    for (char* p = file->name; *p; ++p)
+        if (*p == '/') *p = '\\';
+    file->made = made;
+    file->madeCount = 0;
+    DWORD error = 0;
+    if ((flags & FILE_MAKEDIRS) && folder > 1) {
+        file->name[folder - 1] = 0;
+        error = MakeDirs(file->name, made, &file->madeCount);
+        file->name[folder - 1] = '\\';
+    }
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int i = 0; error == 0 && handle == INVALID_HANDLE_VALUE && i < TEMP_TRIES; i++) {
+        RandomLetters(file->name + folder + 2);
+        std::memcpy(g_tempUtf8 + folderUtf8 + 2, file->name + folder + 2, 12);
+        InterlockedExchange(&g_tempLive, 0);
+        std::memcpy(g_tempName, file->name, folder + TEMP_LENGTH + 1);
+        handle = CreateFileA(file->name, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = GetLastError();
+        if (handle != INVALID_HANDLE_VALUE)
+            InterlockedExchange(&g_tempLive, 1);
+        else if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            error = 0;
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+        RemoveMadeDirs(file);
+        Mem_Free(file->made);
+        Mem_Free(file);
+        return error ? File_MapError(error) : FILE_ERROR;
+    }
+    file->handle = handle;
+    *out = file;
+    return FILE_OK;
+}
+
+const char* File_TempName() {
+    return g_tempUtf8;
+}
+
+uint32_t File_Sync(FileHandle* file) {
+    if (FlushFileBuffers(file->handle)) return FILE_OK;
+    return File_MapError(GetLastError());
+}
+
+uint32_t File_Commit(FileHandle* temp, const char* target) {
+    uint32_t result = File_Sync(temp);
+    CloseHandle(temp->handle);
+    temp->handle = INVALID_HANDLE_VALUE;
+    char to[MAX_PATH * 4];
+    if (result == FILE_OK && !ToAnsi(target, to, sizeof to)) result = FILE_NOMEM;
+    // Only an ordinary file is ever replaced, never a device such as NUL,
+    // which Wine shows as a file of its Unix name.
+    HANDLE existing = result == FILE_OK ? CreateFileA(to, 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)
+                                        : INVALID_HANDLE_VALUE;
+    if (existing != INVALID_HANDLE_VALUE) {
+        if (GetFileType(existing) != FILE_TYPE_DISK) result = FILE_DENIED;
+        CloseHandle(existing);
+    }
+    if (result == FILE_OK &&
+        !MoveFileExA(temp->name, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        result = File_MapError(GetLastError());
+    if (result != FILE_OK) {
+        File_Discard(temp);
+        return result;
+    }
+    InterlockedExchange(&g_tempLive, 0);
+    Mem_Free(temp->made);
+    Mem_Free(temp);
+    return FILE_OK;
+}
+
+void File_Discard(FileHandle* temp) {
+    if (!temp) return;
+    if (temp->handle != INVALID_HANDLE_VALUE) CloseHandle(temp->handle);
+    DeleteFileA(temp->name);
+    InterlockedExchange(&g_tempLive, 0);
+    RemoveMadeDirs(temp);
+    Mem_Free(temp->made);
+    Mem_Free(temp);
+}
+
+void File_RemoveLiveTemp() {
+    if (g_tempLive) DeleteFileA(g_tempName);
+}
+
+void File_SeedTempNames(uint64_t seed) {
+    g_tempSeed = seed;
 }
