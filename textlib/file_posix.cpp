@@ -2,6 +2,8 @@
 // them. A writer's exclusive sharing is kept among this program's openers
 // with advisory locks: a writer takes an exclusive lock, a reader a shared
 // one, and a conflicting open answers FILE_BUSY as a sharing violation would.
+// Pipes, FIFOs, terminals and the standard streams cannot seek: they are read
+// and written in order with read() and write().
 #include "textlib/file.h"
 
 #include <cerrno>
@@ -16,6 +18,9 @@
 
 struct FileHandle {
     int fd;
+    bool seekable;
+    bool owned;    // closed by File_Close; not so for a standard stream
+    uint64_t next; // a sequential file's offset: where the next transfer goes
     char name[1];
 };
 
@@ -104,11 +109,15 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
             error = errno;
         } else if (S_ISDIR(st.st_mode)) {
             error = EISDIR; // a folder is no file to read or write, as on Windows
-        } else if (flock(fd, lock | LOCK_NB) != 0) {
+        } else if (S_ISREG(st.st_mode) && flock(fd, lock | LOCK_NB) != 0) {
             error = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
-        } else if ((flags & FILE_WRITE) && (flags & FILE_CREATE) && ftruncate(fd, 0) != 0) {
+        } else if (S_ISREG(st.st_mode) && (flags & FILE_WRITE) && (flags & FILE_CREATE) &&
+                   ftruncate(fd, 0) != 0) {
             error = errno;
         } else {
+            file->seekable = S_ISREG(st.st_mode) || S_ISBLK(st.st_mode);
+            file->owned = true;
+            file->next = 0;
             *size = (flags & FILE_WRITE) && (flags & FILE_CREATE)
                         ? 0
                         : static_cast<uint64_t>(st.st_size);
@@ -122,22 +131,46 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     return File_MapError(static_cast<uint32_t>(error));
 }
 
+uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
+    *out = nullptr;
+    const int fd = which == FILE_STDIN ? 0 : which == FILE_STDOUT ? 1 : -1;
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) return FILE_ERROR;
+    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
+    if (!file) return FILE_NOMEM;
+    // Read in order even when it is a file: the stream may not stand at its start.
+    *file = FileHandle{fd, false, false, 0, {'-'}};
+    file->name[1] = 0;
+    *out = file;
+    return FILE_OK;
+}
+
+bool File_IsSeekable(const FileHandle* file) {
+    return file->seekable;
+}
+
 uint32_t File_Close(FileHandle* file) {
     if (!file) return FILE_OK;
-    close(file->fd);
+    if (file->owned) close(file->fd);
     Mem_Free(file);
     return FILE_OK;
 }
 
 namespace {
 
-// Moves count bytes at offset with pread or pwrite, going on after a partial
-// transfer; a failure after some bytes moved ends it as a short transfer.
-template <typename Buffer, typename Op>
-uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done, Op op) {
+// Moves count bytes at offset with pread or pwrite (read or write in order on
+// a sequential file), going on after a partial transfer; a failure after
+// some bytes moved ends it as a short transfer.
+template <typename Buffer, typename Op, typename SeqOp>
+uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count,
+                  uint32_t* done, Op op, SeqOp seqOp) {
+    if (!file->seekable && offset != file->next) return FILE_ERROR;
+    const int fd = file->fd;
     uint32_t total = 0;
     while (total < count) {
-        const ssize_t n = op(fd, buffer + total, count - total, static_cast<off_t>(offset + total));
+        const ssize_t n = file->seekable ? op(fd, buffer + total, count - total,
+                                              static_cast<off_t>(offset + total))
+                                         : seqOp(fd, buffer + total, count - total);
         if (n < 0) {
             if (errno == EINTR) continue;
             if (total == 0) return File_MapError(static_cast<uint32_t>(errno));
@@ -146,6 +179,7 @@ uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint3
         if (n == 0) break;
         total += static_cast<uint32_t>(n);
     }
+    file->next += total;
     if (done) *done = total;
     return FILE_OK;
 }
@@ -154,12 +188,12 @@ uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint3
 
 uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
                      uint32_t* done) {
-    return Transfer(file->fd, static_cast<char*>(buffer), offset, count, done, pread);
+    return Transfer(file, static_cast<char*>(buffer), offset, count, done, pread, read);
 }
 
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    return Transfer(file->fd, static_cast<const char*>(bytes), offset, count, done, pwrite);
+    return Transfer(file, static_cast<const char*>(bytes), offset, count, done, pwrite, write);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
