@@ -153,5 +153,8 @@ void MapFill_Init(MapFill* fill, uint8_t* map, int32_t inputCount, int32_t outpu
 }
 
 PatternSink MapFill_Sink(MapFill* fill) {
-    return PatternSink{fill, Room, TakeRuns, TakeLoop};
+    // Forward, every number uses up a slot; inverse, those in 0..inputCount.
+    const int64_t lo = fill->inverse ? 0 : INT64_MIN;
+    const int64_t hi = fill->inverse ? fill->inputCount : INT64_MAX;
+    return PatternSink{fill, lo, hi, Room, TakeRuns, TakeLoop};
 }

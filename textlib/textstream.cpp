@@ -169,8 +169,9 @@ uint32_t CacheAt(TextStream* s, const uint8_t** at) {
     return s->cacheCount - static_cast<uint32_t>(offset);
 }
 
-// The length of the run of bytes 0x20..0x7F at p, at most limit bytes.
-uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
+// The length of the run of plain bytes at p, at most limit bytes: bytes
+// 0x20..0x7F, and with text (many lines wanted) any byte below 0x80 but CR.
+uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit, bool text) {
     const uint32_t end = avail < limit ? avail : limit;
     constexpr uint64_t ONES = 0x0101010101010101ull;
     constexpr uint64_t HIGH = 0x8080808080808080ull;
@@ -178,10 +179,11 @@ uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
     for (; i + 8 <= end; i += 8) {
         uint64_t w;
         std::memcpy(&w, p + i, 8);
-        // A byte of 0x80 or more, or one below 0x20, sets its high bit here;
-        // bytes above the first such byte may be marked falsely, so only the
-        // lowest mark (the first byte in memory order) counts.
-        const uint64_t marks = ((w - ONES * 0x20) | w) & HIGH;
+        // A byte that stops the run sets its high bit here; bytes above the
+        // first such byte may be marked falsely (a borrow runs upward), so
+        // only the lowest mark (the first byte in memory order) counts.
+        const uint64_t cr = w ^ (ONES * '\r');
+        const uint64_t marks = text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
         if (marks) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
             return i + static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
@@ -190,7 +192,7 @@ uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
 #endif
         }
     }
-    while (i < end && p[i] >= 0x20 && p[i] < 0x80)
+    while (i < end && p[i] < 0x80 && (text ? p[i] != '\r' : p[i] >= 0x20))
         ++i;
     return i;
 }
@@ -236,7 +238,7 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* l
         if (bytewise) {
             while (i < avail && stored + 4 <= room) {
                 // Runs of printable ASCII, eight bytes at a time.
-                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3);
+                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3, !oneLine);
                 std::memcpy(out + stored, p + i, run);
                 stored += run;
                 i += run;
@@ -282,6 +284,11 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* l
             };
             while (i + 2 <= avail && stored + 4 <= room) {
                 const uint32_t unit = unitAt(i);
+                if (unit < 0x80 && unit != '\r' && (unit != '\n' || !oneLine)) {
+                    out[stored++] = static_cast<char>(unit);
+                    i += 2;
+                    continue;
+                }
                 if (unit == '\n' || unit == '\r') {
                     if (unit == '\r') {
                         if (i + 4 > avail) break;

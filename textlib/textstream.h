@@ -16,7 +16,8 @@ enum TextEncoding : int32_t {
     TEXTENC_UTF32LE = 6,
 };
 
-constexpr uint32_t TEXTSTREAM_CACHE = 512;
+// The read cache: large enough that reading costs few calls into the system.
+constexpr uint32_t TEXTSTREAM_CACHE = 65536;
 
 struct TextStream {
     FileHandle* file;
