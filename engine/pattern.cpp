@@ -58,7 +58,8 @@ void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     if (work->bodyFull || g_state.count <= 0) return;
     const NumberRun run = {start, count, count == 1 ? 0 : step};
     int64_t i0 = 0, i1 = count - 1;
-    const bool any = work->sink.lo == INT64_MIN || Run_Clip(&run, 0, work->sink.lo, work->sink.hi, &i0, &i1);
+    const bool any =
+        work->sink.lo == INT64_MIN || Run_Clip(&run, 0, work->sink.lo, work->sink.hi, &i0, &i1);
     if (!any && (g_state.step == 0 || g_state.count == 1 || Run_IsZero(&run))) return;
     if (any) {
         const int64_t need = work->room - work->bodyCount;
@@ -197,6 +198,11 @@ void ListItem(PatternWork* work, const char* item) {
     }
 }
 
+inline void SkipBlanks(const char** p) {
+    while (Scan_IsBlank(**p))
+        ++*p;
+}
+
 // Walks the comma-separated items of text (up to its NUL) in place, as the
 // tokenizer would split it with empty items skipped; each item is trimmed
 // and loses its blanks (1 ~ 5 reads as 1~5) before it is read.
@@ -206,19 +212,21 @@ void ListItems(PatternWork* work, const char* text) {
         while (*p == ',')
             p++;
         if (!*p) break;
-        // Most items are a bare number up to the comma: that is the item
-        // whole, with nothing to trim and no blank inside.
+        // Most items are a bare number up to the comma, with white space
+        // around it at most: that is the item, trimmed and with no blank inside.
         const char* q = p;
         int32_t a;
-        if (Scan_Int(&q, &a) && (*q == ',' || !*q)) {
+        if (Scan_Int(&q, &a) && (SkipBlanks(&q), *q == ',' || !*q)) {
             p = q;
             if (g_state.inLoop) {
                 AppendBody(work, a, 1, 0);
                 continue;
             }
-            if (!RunList_AppendOne(&work->direct, a)) work->noMemory = true;
-            work->directCount++;
-            DeliverIfMany(work);
+            // A lone number goes straight to the map, after any waiting.
+            if (work->direct.count > 0) Deliver(work);
+            if (work->full) break;
+            work->room = work->sink.takeOne(work->sink.context, a);
+            work->full = work->room <= 0;
             continue;
         }
         const char* start = p;
@@ -432,12 +440,79 @@ void EndHeld(PatternWork* work) {
     work->itemCut = false;
 }
 
+inline bool IsLineBlank(char c) { // white space that does not end a line
+    return c == ' ' || (c >= '\t' && c <= '\r' && c != '\n');
+}
+
+// The common line, bare numbers with commas and white space between them
+// outside a loop, read where it stands with each number taken by the map at
+// once. The lane starts on a line that begins with a sign or a digit (after
+// white space), a number list, and hands any other item, with the rest of
+// the line, to the list walker, which reads it the same way; so does a line
+// that goes on past end, whose rest is then held. Returns where the next
+// line starts, or null when the line is no number list or a loop is open.
+char* NumberLane(PatternWork* work, char* p, char* end) {
+    const char* q = p;
+    while (q < end && IsLineBlank(*q))
+        q++;
+    if (g_state.inLoop || q >= end || !((*q >= '0' && *q <= '9') || *q == '-' || *q == '+'))
+        return nullptr;
+    for (;;) {
+        while (p < end && *p == ',')
+            p++;
+        char* item = p;
+        while (p < end && IsLineBlank(*p))
+            p++;
+        const bool negative = p < end && *p == '-';
+        if (p < end && (*p == '-' || *p == '+')) p++;
+        const char* digits = p;
+        int64_t value = 0;
+        while (p < end && *p >= '0' && *p <= '9' && p - digits < 10)
+            value = value * 10 + (*p++ - '0');
+        while (p < end && IsLineBlank(*p))
+            p++;
+        if (p == digits || p >= end || (*p != ',' && *p != '\n') || (*p >= '0' && *p <= '9')) {
+            // Anything else, from this item on: the walker's.
+            char* lf = static_cast<char*>(std::memchr(item, '\n', static_cast<size_t>(end - item)));
+            if (!lf) {
+                work->longKind = LONG_LIST;
+                HoldMore(work, item, static_cast<size_t>(end - item));
+                return end;
+            }
+            *lf = 0;
+            ListLine(work, item);
+            return lf + 1;
+        }
+        value = negative ? -value : value;
+        if (value > INT32_MAX || value < INT32_MIN) value = value < 0 ? INT32_MIN : INT32_MAX;
+        if (work->direct.count > 0) Deliver(work);
+        if (!work->full) {
+            work->room = work->sink.takeOne(work->sink.context, value);
+            work->full = work->room <= 0;
+        }
+        if (*p == '\n' || work->full) {
+            char* lf = *p == '\n'
+                           ? p
+                           : static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            EndOfLine(work);
+            return lf ? lf + 1 : end;
+        }
+    }
+}
+
 } // namespace
 
 void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
     char* p = text;
     char* const end = text + length;
     while (p < end && !work->full && !work->noMemory) {
+        if (work->held->length == 0 && work->longKind == LONG_NONE) {
+            char* next = NumberLane(work, p, end);
+            if (next) {
+                p = next;
+                continue;
+            }
+        }
         char* lf = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         char* stop = lf ? lf : end;
         if (work->held->length == 0 && work->longKind == LONG_NONE && lf) {

@@ -48,6 +48,8 @@ struct PatternSink {
     int64_t (*room)(void* context);
     // The runs in order.
     bool (*takeRuns)(void* context, const NumberRun* runs, int32_t count);
+    // One number; returns the room left, 0 or less once the map is full.
+    int64_t (*takeOne)(void* context, int64_t n);
     // The body's runs passes times; on pass p (from 0) every number of the
     // body except 0 is increased by p * step.
     bool (*takeLoop)(void* context, const NumberRun* body, int32_t count, int64_t passes,

@@ -162,8 +162,8 @@ namespace {
 // a sequential file), going on after a partial transfer; a failure after
 // some bytes moved ends it as a short transfer.
 template <typename Buffer, typename Op, typename SeqOp>
-uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count,
-                  uint32_t* done, Op op, SeqOp seqOp) {
+uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
+                  Op op, SeqOp seqOp) {
     if (!file->seekable && offset != file->next) return FILE_ERROR;
     const int fd = file->fd;
     uint32_t total = 0;

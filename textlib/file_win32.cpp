@@ -151,8 +151,8 @@ namespace {
 // (a pipe hands out what its writer wrote) until its end: a pipe whose
 // writer has gone answers ERROR_BROKEN_PIPE, which is its end of data.
 template <typename Buffer, typename Op>
-uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count,
-                  uint32_t* done, Op op) {
+uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
+                  Op op) {
     if (file->seekable) {
         const uint32_t result = Seek(file->handle, offset);
         if (result != FILE_OK) return result;

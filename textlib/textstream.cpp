@@ -44,7 +44,7 @@ void PutBack(TextStream* s, int c) {
 // or for a file read in order, far from where it stands, which it refuses.
 void EndForGood(TextStream* s) {
     s->position = !File_IsSeekable(s->file) ? UINT64_MAX / 2
-                  : (s->size > s->position ? s->size : s->position) + 1;
+                                            : (s->size > s->position ? s->size : s->position) + 1;
     s->ringRead = s->ringWrite = 0;
 }
 
@@ -183,7 +183,8 @@ uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit, bool text) {
         // first such byte may be marked falsely (a borrow runs upward), so
         // only the lowest mark (the first byte in memory order) counts.
         const uint64_t cr = w ^ (ONES * '\r');
-        const uint64_t marks = text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
+        const uint64_t marks =
+            text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
         if (marks) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
             return i + static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
