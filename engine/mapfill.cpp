@@ -62,13 +62,17 @@ bool TakeRuns(void* context, const NumberRun* runs, int32_t count) {
     return IsFull(fill);
 }
 
-int64_t TakeOne(void* context, int64_t n) {
+int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
     MapFill* fill = static_cast<MapFill*>(context);
-    if (!fill->inverse) {
-        fill->map[fill->filled++] = n >= 0 && n <= fill->inputCount ? static_cast<uint8_t>(n) : 0;
-    } else if (n >= 0 && n <= fill->inputCount) {
-        fill->filled++;
-        if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
+    const int64_t inputs = fill->inputCount;
+    for (int32_t i = 0; i < count && fill->filled < fill->outputCount; i++) {
+        const int64_t n = numbers[i];
+        if (!fill->inverse) {
+            fill->map[fill->filled++] = n >= 0 && n <= inputs ? static_cast<uint8_t>(n) : 0;
+        } else if (n >= 0 && n <= inputs) {
+            fill->filled++;
+            if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
+        }
     }
     return fill->outputCount - fill->filled;
 }
@@ -167,5 +171,5 @@ PatternSink MapFill_Sink(MapFill* fill) {
     // Forward, every number uses up a slot; inverse, those in 0..inputCount.
     const int64_t lo = fill->inverse ? 0 : INT64_MIN;
     const int64_t hi = fill->inverse ? fill->inputCount : INT64_MAX;
-    return PatternSink{fill, lo, hi, Room, TakeRuns, TakeOne, TakeLoop};
+    return PatternSink{fill, lo, hi, Room, TakeRuns, TakeNumbers, TakeLoop};
 }

@@ -38,6 +38,7 @@ bool EndsWith(const char* text, int32_t length, char c) {
 }
 
 void Deliver(PatternWork* work);
+void Flush(PatternWork* work);
 
 // Delivery is held back while the numbers waiting are too few to fill the
 // map, and too few runs to cost memory. Held over, they reach the map in the
@@ -75,12 +76,31 @@ void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
 void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     if (count <= 0) return;
     if (g_state.inLoop) return AppendBody(work, start, count, step);
+    Flush(work); // single numbers first, and the room they leave
     if (!RunList_Append(&work->direct, start, count, step)) work->noMemory = true;
     work->directCount += count;
     DeliverIfMany(work);
 }
 
+// Single numbers wait in work->lone, for one call of the sink for many.
+void Flush(PatternWork* work) {
+    if (work->loneCount == 0) return;
+    if (!work->full) {
+        work->room = work->sink.takeNumbers(work->sink.context, work->lone, work->loneCount);
+        work->full = work->room <= 0;
+    }
+    work->loneCount = 0;
+}
+
+inline void TakeLone(PatternWork* work, int32_t n) {
+    if (work->direct.count > 0) Deliver(work);
+    work->lone[work->loneCount++] = n;
+    if (work->loneCount == static_cast<int32_t>(sizeof work->lone / sizeof work->lone[0]))
+        Flush(work);
+}
+
 void Deliver(PatternWork* work) {
+    Flush(work);
     if (!work->full && work->direct.count > 0) {
         work->full = work->sink.takeRuns(work->sink.context, work->direct.runs, work->direct.count);
         work->room = work->sink.room(work->sink.context);
@@ -222,11 +242,7 @@ void ListItems(PatternWork* work, const char* text) {
                 AppendBody(work, a, 1, 0);
                 continue;
             }
-            // A lone number goes straight to the map, after any waiting.
-            if (work->direct.count > 0) Deliver(work);
-            if (work->full) break;
-            work->room = work->sink.takeOne(work->sink.context, a);
-            work->full = work->room <= 0;
+            TakeLone(work, a); // after any numbers waiting in direct
             continue;
         }
         const char* start = p;
@@ -347,10 +363,13 @@ void ListOn(PatternWork* work) {
         ListItems(work, held->data);
         Keep(held, comma + 1, held->length - comma - 1);
     }
+    // Squeezed, an item is read within its first 30 bytes or so: a blank, a
+    // sign, a number, '~' or '(', a blank, a sign, a number, and one more.
+    const int32_t itemLimit = work->holdLimit > 64 ? work->holdLimit : 64;
     if (held->length > work->holdLimit) {
         held->length = SqueezeItem(held->data, held->length);
-        if (held->length > work->holdLimit) { // the item was read before this
-            held->data[held->length = work->holdLimit] = 0;
+        if (held->length > itemLimit) { // the rest says nothing
+            held->data[held->length = itemLimit] = 0;
             work->itemCut = true;
         }
     }
@@ -469,9 +488,10 @@ char* NumberLane(PatternWork* work, char* p, char* end) {
         int64_t value = 0;
         while (p < end && *p >= '0' && *p <= '9' && p - digits < 10)
             value = value * 10 + (*p++ - '0');
+        const bool none = p == digits;
         while (p < end && IsLineBlank(*p))
             p++;
-        if (p == digits || p >= end || (*p != ',' && *p != '\n') || (*p >= '0' && *p <= '9')) {
+        if (none || p >= end || (*p != ',' && *p != '\n')) {
             // Anything else, from this item on: the walker's.
             char* lf = static_cast<char*>(std::memchr(item, '\n', static_cast<size_t>(end - item)));
             if (!lf) {
@@ -485,11 +505,7 @@ char* NumberLane(PatternWork* work, char* p, char* end) {
         }
         value = negative ? -value : value;
         if (value > INT32_MAX || value < INT32_MIN) value = value < 0 ? INT32_MIN : INT32_MAX;
-        if (work->direct.count > 0) Deliver(work);
-        if (!work->full) {
-            work->room = work->sink.takeOne(work->sink.context, value);
-            work->full = work->room <= 0;
-        }
+        TakeLone(work, static_cast<int32_t>(value));
         if (*p == '\n' || work->full) {
             char* lf = *p == '\n'
                            ? p
@@ -513,6 +529,9 @@ void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
                 continue;
             }
         }
+        // Other lines may do more than make numbers: only while the map is not full.
+        Flush(work);
+        if (work->full) break;
         char* lf = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         char* stop = lf ? lf : end;
         if (work->held->length == 0 && work->longKind == LONG_NONE && lf) {
@@ -524,6 +543,7 @@ void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
         }
         p = stop + 1;
     }
+    Flush(work);
 }
 
 void Pattern_TextEnd(PatternWork* work) {
@@ -555,6 +575,7 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->directCount = 0;
     work->room = sink.room(sink.context);
     RunList_Init(&work->body);
+    work->loneCount = 0;
     work->bodyCount = 0;
     work->bodyFull = false;
     work->full = false;
@@ -587,4 +608,5 @@ void Pattern_Line(PatternWork* work, StrBuf* line) {
         if (last == '\r' || last == '\n') line->data[--line->length] = 0;
     }
     LineText(work, line->data, line->length);
+    Flush(work);
 }

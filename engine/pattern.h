@@ -48,8 +48,9 @@ struct PatternSink {
     int64_t (*room)(void* context);
     // The runs in order.
     bool (*takeRuns)(void* context, const NumberRun* runs, int32_t count);
-    // One number; returns the room left, 0 or less once the map is full.
-    int64_t (*takeOne)(void* context, int64_t n);
+    // Single numbers in order; returns the room left, 0 or less once the
+    // map is full (numbers after that are dropped).
+    int64_t (*takeNumbers)(void* context, const int32_t* numbers, int32_t count);
     // The body's runs passes times; on pass p (from 0) every number of the
     // body except 0 is increased by p * step.
     bool (*takeLoop)(void* context, const NumberRun* body, int32_t count, int64_t passes,
@@ -63,11 +64,13 @@ struct PatternWork {
     RunList direct;      // numbers waiting for delivery
     int64_t directCount; // how many numbers direct holds
     int64_t room;        // what sink.room said after the last delivery
-    RunList body;        // numbers collected while a loop is open
-    int64_t bodyCount;   // numbers of the body in lo..hi, up to room
-    bool bodyFull;       // the body holds every number the map can take from it
-    bool full;           // the sink reported a full map
-    bool noMemory;       // a buffer could not grow: the job's numbers are incomplete
+    int32_t lone[256];   // single numbers waiting, before any in direct
+    int32_t loneCount;
+    RunList body;      // numbers collected while a loop is open
+    int64_t bodyCount; // numbers of the body in lo..hi, up to room
+    bool bodyFull;     // the body holds every number the map can take from it
+    bool full;         // the sink reported a full map
+    bool noMemory;     // a buffer could not grow: the job's numbers are incomplete
     // Text fed with Pattern_Text: the line not yet ended, held whole while it
     // is at most holdLimit bytes, and how a longer one is read on.
     StrBuf* held;
