@@ -1,6 +1,7 @@
 // Covers the tilemap command run as a process: the spellings of the options and the defaults
 // (status 0, one line on stdout), usage errors (status 2, the error and a hint, nothing written),
-// failed jobs (status 1, the reason and the file, the output untouched) and Korean file names.
+// failed jobs (status 1, the reason and the file, the output untouched) and Korean file names;
+// a pattern read from a file, standard input or a pipe, and a map written to standard output.
 #include "tests/textlib/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
@@ -78,6 +79,50 @@ TEST(TilemapCli, Runs) {
         EXPECT_EQ(err.substr(0, code ? 9 + text.size() : 1), code ? "tilemap: " + text : "");
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), code) << err;
         EXPECT_EQ(code == 2, err.find("\nTry 'tilemap --help'") != std::string::npos);
+    }
+}
+
+// The same pattern (larger than the reader's cache, with characters that its look-ahead meets
+// across refills) through every road gives the same map.
+TEST(TilemapCli, PatternFromAFileStandardInputOrAPipe) {
+    TestDir dir;
+    const std::string exe = QUOTE + DRIVE + TILEMAP_EXE + QUOTE, out = QUOTE + dir / "o" + QUOTE;
+    std::string utf8 = "\xEF\xBB\xBF", utf16 = "\xFF\xFE", map;
+    for (int i = 0; i < 20000; i++) {
+        const std::string line =
+            std::to_string(i % 251 + 1) + ", " + std::to_string(i % 7) + "\r\n";
+        utf8 += "# \xED\x83\x80\xEC\x9D\xBC\r\n" + line;    // Korean, three bytes a character
+        utf16 += std::string("#\0=\xD8\0\xDE\r\0\n\0", 10); // a character beyond the BMP
+        for (char c : line)
+            utf16 += c, utf16 += '\0';
+        map += char(i % 251 + 1), map += char(i % 7);
+    }
+    for (const std::string& text : {utf8, utf16}) {
+        WriteFile(dir / "p", text);
+#ifdef _WIN32
+        std::string name = DRIVE + dir / "p";
+        std::replace(name.begin(), name.end(), '/', '\\');
+        const std::string p = QUOTE + name + QUOTE, cat = "type " + p + " | ";
+        const std::string roads[] = {
+            exe + " -o 40000 " + p + " " + out, exe + " -o 40000 - " + out + " < " + p,
+            cat + exe + " -o 40000 - " + out, exe + " -o 40000 " + p + " - > " + out};
+#else
+        const std::string p = QUOTE + dir / "p" + QUOTE, cat = "cat " + p + " | ";
+        const std::string roads[] = {
+            exe + " -o 40000 " + p + " " + out, exe + " -o 40000 - " + out + " < " + p,
+            cat + exe + " -o 40000 - " + out, cat + exe + " -o 40000 /dev/stdin " + out,
+            cat + exe + " -o 40000 - - > " + out};
+#endif
+        for (const std::string& road : roads) {
+            WriteFile(dir / "o", "old");
+#ifdef _WIN32
+            const int status = std::system((QUOTE + road + " 2>nul" + QUOTE).c_str());
+#else
+            const int status = std::system((road + " 2>/dev/null").c_str());
+#endif
+            EXPECT_EQ(status, 0) << road;
+            EXPECT_TRUE(ReadFile(dir / "o") == map) << road;
+        }
     }
 }
 
