@@ -87,7 +87,12 @@ TEST(TilemapCli, Runs) {
 TEST(TilemapCli, PatternFromAFileStandardInputOrAPipe) {
     TestDir dir;
     const std::string exe = QUOTE + DRIVE + TILEMAP_EXE + QUOTE, out = QUOTE + dir / "o" + QUOTE;
-    std::string utf8 = "\xEF\xBB\xBF", utf16 = "\xFF\xFE", map;
+    // Lines of Korean; a lone CR and the character after it stand across the end of the reader's
+    // first 64 KiB, where it reads on past the CR and steps back.
+    std::string utf8 = "\xEF\xBB\xBF#", utf16 = "\xFF\xFE", map;
+    for (int i = 0; i < 21853; i++)
+        utf8 += i == 21843 ? "\r\xED\x83\x80" : "\xED\x83\x80";
+    utf8 += "\n";
     for (int i = 0; i < 20000; i++) {
         const std::string line =
             std::to_string(i % 251 + 1) + ", " + std::to_string(i % 7) + "\r\n";
