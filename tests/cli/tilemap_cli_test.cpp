@@ -102,28 +102,42 @@ TEST(TilemapCli, PatternFromAFileStandardInputOrAPipe) {
             utf16 += c, utf16 += '\0';
         map += char(i % 251 + 1), map += char(i % 7);
     }
+#ifdef _WIN32
+    const std::string null = "nul";
+    auto Name = [&](const std::string& n) { // cmd takes '/' for a switch
+        std::string name = DRIVE + dir / n;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return QUOTE + name + QUOTE;
+    };
+#else
+    const std::string null = "/dev/null";
+    auto Name = [&](const std::string& n) { return QUOTE + dir / n + QUOTE; };
+#endif
+    const std::string p = Name("p"), quiet = " >" + null + " 2>" + null, job = exe + " -o 40000 ";
     for (const std::string& text : {utf8, utf16}) {
         WriteFile(dir / "p", text);
-#ifdef _WIN32
-        std::string name = DRIVE + dir / "p";
-        std::replace(name.begin(), name.end(), '/', '\\');
-        const std::string p = QUOTE + name + QUOTE, cat = "type " + p + " | ";
+        // The command itself sends the pattern's bytes down a pipe, as a map that holds them.
+        std::string bytes;
+        for (size_t i = 0; i < text.size(); i++)
+            bytes += std::to_string(uint8_t(text[i])) + (i % 64 == 63 ? "\n" : ",");
+        WriteFile(dir / "b", bytes);
+        const std::string pipe = exe + " -i 255 -o " + std::to_string(text.size()) + " " +
+                                 Name("b") + " - 2>" + null + " | ";
         const std::string roads[] = {
-            exe + " -o 40000 " + p + " " + out, exe + " -o 40000 - " + out + " < " + p,
-            cat + exe + " -o 40000 - " + out, exe + " -o 40000 " + p + " - > " + out};
-#else
-        const std::string p = QUOTE + dir / "p" + QUOTE, cat = "cat " + p + " | ";
-        const std::string roads[] = {
-            exe + " -o 40000 " + p + " " + out, exe + " -o 40000 - " + out + " < " + p,
-            cat + exe + " -o 40000 - " + out, cat + exe + " -o 40000 /dev/stdin " + out,
-            cat + exe + " -o 40000 - - > " + out};
+            job + p + " " + out + quiet,
+            job + "- " + out + " < " + p + quiet,
+            pipe + job + "- " + out + quiet,
+            job + p + " - > " + out + " 2>" + null,
+#ifndef _WIN32
+            "cat " + p + " | " + job + "/dev/stdin " + out + quiet,
 #endif
+        };
         for (const std::string& road : roads) {
             WriteFile(dir / "o", "old");
 #ifdef _WIN32
-            const int status = std::system((QUOTE + road + " 2>nul" + QUOTE).c_str());
+            const int status = std::system((QUOTE + road + QUOTE).c_str());
 #else
-            const int status = std::system((road + " 2>/dev/null").c_str());
+            const int status = std::system(road.c_str());
 #endif
             EXPECT_EQ(status, 0) << road;
             EXPECT_TRUE(ReadFile(dir / "o") == map) << road;
