@@ -510,7 +510,7 @@ char* NumberLane(PatternWork* work, char* p, char* end) {
             char* lf = *p == '\n'
                            ? p
                            : static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-            EndOfLine(work);
+            if (work->direct.count > 0 || work->full) EndOfLine(work); // else it does nothing
             return lf ? lf + 1 : end;
         }
     }
