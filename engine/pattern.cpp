@@ -400,6 +400,10 @@ void GoLong(PatternWork* work) {
             if (!Scan_IsBlank(data[i])) work->lastMark = static_cast<unsigned char>(data[i]);
         Keep(held, 0, work->holdLimit);
         work->longKind = LONG_HOLD;
+    } else if (std::memchr(data, 0, static_cast<size_t>(held->length))) {
+        ListItems(work, data); // its walk stops at the NUL: the rest says nothing
+        Keep(held, 0, 0);
+        work->longKind = LONG_SKIP;
     } else {
         work->longKind = LONG_LIST;
         ListOn(work);
