@@ -52,7 +52,7 @@ inline void DeliverIfMany(PatternWork* work) {
 }
 
 // A loop body keeps a number only if some pass can bring it to the map: one
-// in lo..hi on the first pass, or one that a step moves on later passes;
+// in lo..hi on the first pass, or one that the step moves there later;
 // and only until it holds room numbers in lo..hi, which the first pass
 // alone would take to fill the map.
 void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
@@ -61,7 +61,9 @@ void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     int64_t i0 = 0, i1 = count - 1;
     const bool any =
         work->sink.lo == INT64_MIN || Run_Clip(&run, 0, work->sink.lo, work->sink.hi, &i0, &i1);
-    if (!any && (g_state.step == 0 || g_state.count == 1 || Run_IsZero(&run))) return;
+    if (!any &&
+        Run_NextPass(&run, g_state.step, work->sink.lo, work->sink.hi, 1, g_state.count) < 0)
+        return; // no pass brings it to the map
     if (any) {
         const int64_t need = work->room - work->bodyCount;
         if (i1 - i0 + 1 >= need) {
