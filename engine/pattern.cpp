@@ -424,11 +424,13 @@ void HoldMore(PatternWork* work, const char* bytes, size_t count) {
             }
         return;
     case LONG_LIST: {
-        if (work->itemCut) {
-            const char* comma = static_cast<const char*>(std::memchr(bytes, ',', count));
-            if (!comma) return;
-            count -= static_cast<size_t>(comma - bytes);
-            bytes = comma;
+        if (work->itemCut) { // up to the item's end: a comma, or a NUL that ends the walk
+            size_t end = 0;
+            while (end < count && bytes[end] != ',' && bytes[end] != 0)
+                end++;
+            if (end == count) return;
+            count -= end;
+            bytes += end;
             work->itemCut = false;
         }
         // The walk of a list stops at a NUL: the rest of the line says nothing.
