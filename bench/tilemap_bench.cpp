@@ -4,12 +4,26 @@
 // run. Every job runs in a child process of its own so that its peak memory
 // (VmHWM) is its own. Best of seven for both sides. Inputs are written to
 // FOLDER first. Linux only (it reads /proc and runs iconv).
-// Usage: tilemap_bench [FOLDER]
+//
+// Given the tilemap command as well, it then times whole jobs as processes,
+// the writing of the map included, against the iconv pipeline in alternating
+// runs (the median of nine each, their ratio, and the job's peak memory in
+// a run of its own under /usr/bin/time, whose small process the kernel's
+// accounting then measures, not this one), and the time and peak memory of
+// a single 100 MB line and of a loop block of three million lines.
+// Usage: tilemap_bench [FOLDER [TILEMAP]]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+#ifdef __linux__
+#include <algorithm>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "engine/pattern.h"
 #include "engine/tilemap.h"
@@ -156,6 +170,119 @@ long FileBytes(const std::string& name) {
     return size;
 }
 
+// Runs command with sh; its wall time and exit status.
+struct Proc {
+    double seconds = -1;
+    int status = -1;
+};
+
+Proc Shell(const std::string& command) {
+    Proc p;
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) return p;
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return p;
+    p.seconds = Seconds(start);
+    p.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return p;
+}
+
+// The peak memory of command (one program and its arguments) in MB.
+double PeakMb(const std::string& command, const std::string& folder) {
+    const std::string file = folder + "/peak.txt";
+    Shell("/usr/bin/time -q -f %M -o '" + file + "' " + command + " >/dev/null 2>&1");
+    long kb = -1;
+    if (FILE* f = std::fopen(file.c_str(), "r")) {
+        if (std::fscanf(f, "%ld", &kb) != 1) kb = -1;
+        std::fclose(f);
+    }
+    std::remove(file.c_str());
+    return kb / 1024.0;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Whole jobs of the tilemap command against iconv, and its peak memory on
+// long lines and blocks.
+int Processes(const std::string& folder, const std::string& tilemap) {
+    std::string a = "\xEF\xBB\xBF", b, c = "\xFF\xFE";
+    for (int32_t n = 0; n < FULL; n++)
+        a += std::to_string(n % 255 + 1) + "\n";
+    for (int32_t n = 0; n < FULL / 2; n++)
+        b += std::to_string(n % 255 + 1) + " , " + std::to_string((n * 7) % 255 + 1) + "\r\n";
+    for (char ch : b)
+        c += ch, c += '\0';
+    std::string line, far, loop = "/LOOP(2,1)\n{\n";
+    for (int i = 0; i < 25000000; i++)
+        line += "1,5,";
+    for (int i = 0; i < 20000000; i++)
+        far += "1000,";
+    for (int i = 0; i < 3000000; i++)
+        loop += std::to_string(i % 97 * 3) + "\n";
+    loop += "}\n";
+    if (!WriteText(folder + "/a.map", a) || !WriteText(folder + "/b.map", b) ||
+        !WriteText(folder + "/c.map", c) || !WriteText(folder + "/line.map", line + "\n") ||
+        !WriteText(folder + "/far.map", far + "\n") || !WriteText(folder + "/block.map", loop))
+        return 1;
+    a = b = c = line = far = loop = std::string(); // none of it in the children
+    const std::string out = " '" + folder + "/job.bbl'";
+    const std::string full = "'" + tilemap + "' -i 255 -o 2073600 ";
+    struct Job {
+        const char* label;
+        const char* file;
+        const char* from; // iconv's encoding
+    } jobs[] = {{"(a) one number a line", "a.map", "UTF-8"},
+                {"(b) two numbers, blanks, CR LF", "b.map", "UTF-8"},
+                {"(c) (b) in UTF-16LE", "c.map", "UTF-16"}};
+    const int RUNS_EACH = 9;
+    std::printf("\nwhole jobs against iconv | wc -l, median of %d alternating runs\n", RUNS_EACH);
+    std::printf("%-34s %9s %9s %7s %8s\n", "case", "job ms", "iconv ms", "ratio", "peak MB");
+    int status = 0;
+    for (const Job& j : jobs) {
+        const std::string name = "'" + folder + "/" + j.file + "'";
+        std::vector<double> job, iconv;
+        for (int r = 0; r < RUNS_EACH; r++) {
+            const Proc p = Shell(full + name + out + " >/dev/null");
+            const Proc q = Shell(std::string("iconv -f ") + j.from + " -t UTF-8 " + name +
+                                 " | wc -l >/dev/null");
+            if (p.status != 0 || q.status != 0) status = 1;
+            job.push_back(p.seconds), iconv.push_back(q.seconds);
+        }
+        std::printf("%-34s %9.1f %9.1f %7.2f %8.1f\n", j.label, Median(job) * 1000,
+                    Median(iconv) * 1000, Median(job) / Median(iconv),
+                    PeakMb(full + name + out, folder));
+    }
+    std::printf("\nlong lines and blocks: time and peak memory of one job\n");
+    const struct {
+        const char* label;
+        std::string command;
+        int status;
+    } longs[] = {
+        {"100 MB line of 1,5, (map fills)", full + "'" + folder + "/line.map'" + out, 0},
+        {"100 MB line, no number reaches the map",
+         "'" + tilemap + "' -m undo -i 255 -o 2073600 '" + folder + "/far.map'" + out, 1},
+        {"loop block of 3,000,000 lines", full + "'" + folder + "/block.map'" + out, 0},
+    };
+    for (const auto& l : longs) {
+        const Proc p = Shell(l.command + " >/dev/null 2>&1");
+        std::printf("%-40s %9.1f ms %8.1f MB%s\n", l.label, p.seconds * 1000,
+                    PeakMb(l.command, folder),
+                    p.status == l.status ? "" : "  (unexpected exit status)");
+        if (p.status != l.status) status = 1;
+    }
+    for (const char* f : {"a.map", "b.map", "c.map", "line.map", "far.map", "block.map", "job.bbl"})
+        std::remove((folder + "/" + f).c_str());
+    return status;
+}
+
 #endif
 
 } // namespace
@@ -201,6 +328,7 @@ int main(int argc, char** argv) {
                 worstPathological * 1000, worstPathological < 0.050 ? "met" : "MISSED");
     std::printf("  peak memory of every case under 64 MB: largest %.1f MB: %s\n", worstPeak,
                 worstPeak < 64 ? "met" : "MISSED");
+    if (argc > 2 && Processes(folder, argv[2]) != 0) status = 1;
     return status;
 #endif
 }

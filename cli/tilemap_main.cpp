@@ -1,15 +1,23 @@
 // The tilemap command: reads a tile pattern file and writes a tile map, as
 // the tool dialog does, with the counts and method given as options.
 //   tilemap [-i N] [-o N] [-m import|undo] PATTERN OUTPUT
-// Exit status 0 on success, 1 when the job fails, 2 for a usage error. An
+// Exit status 0 on success, 1 when the job fails, 2 for a usage error. A
+// PATTERN of - is standard input, an OUTPUT of - standard output. An
 // interrupted or terminated job leaves no temporary file behind.
 #include "engine/tilemap.h"
 #include "textlib/conv.h"
 #include "textlib/file.h"
+#include "textlib/textstream.h"
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -17,6 +25,8 @@ const char USAGE[] =
     "Usage: tilemap [-i N | --inputs N] [-o N | --outputs N] [-m import|undo | --method "
     "import|undo] PATTERN OUTPUT\n"
     "Reads the tile pattern file PATTERN and writes the tile map OUTPUT, one byte per entry.\n"
+    "PATTERN may be a pipe; - reads standard input. An OUTPUT of - writes the map to\n"
+    "standard output, which must not be a terminal.\n"
     "\n"
     "  -i, --inputs N    tiles of the input, 1..2073600 (default 255)\n"
     "  -o, --outputs N   slots of the output, 1..2073600 (default 188)\n"
@@ -151,6 +161,36 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
     return 1;
 }
 
+// A job with standard input or output for a file named -: the engine is
+// handed open streams instead of names.
+int RunStandard(const char* pattern, const std::string& patternName, const char* output,
+                const std::string& outputName, const TileMapJob& job, TileMapReport* report) {
+    TextStream* in = nullptr;
+    TextStream* out = nullptr;
+    FileHandle* file = nullptr;
+    uint32_t code;
+    if (strcmp(pattern, "-") != 0)
+        code = TextStream_Open(patternName.c_str(), FILE_READ, &in);
+    else if ((code = File_OpenStandard(FILE_STDIN, &file)) == FILE_OK)
+        code = TextStream_OpenFile(file, FILE_READ, &in);
+    if (code != FILE_OK) {
+        *report = TileMapReport{TILEMAP_FAIL_PATTERN, code, nullptr};
+        return 0;
+    }
+    int32_t result = 0;
+    if (strcmp(output, "-") != 0) {
+        result = TileMap_RunStreams(in, outputName.c_str(), nullptr, &job, report);
+    } else if ((code = File_OpenStandard(FILE_STDOUT, &file)) != FILE_OK ||
+               (code = TextStream_OpenFile(file, FILE_WRITE, &out)) != FILE_OK) {
+        *report = TileMapReport{TILEMAP_FAIL_OUTPUT, code, nullptr};
+    } else {
+        result = TileMap_RunStreams(in, nullptr, out, &job, report);
+    }
+    TextStream_Close(out);
+    TextStream_Close(in);
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -220,15 +260,22 @@ int main(int argc, char** argv) {
     std::string pattern, output;
     if (!ToEngineName(files[0], &pattern)) return UsageError("file name too long:", files[0]);
     if (!ToEngineName(files[1], &output)) return UsageError("file name too long:", files[1]);
+    const bool toStdout = strcmp(files[1], "-") == 0;
+    if (toStdout && isatty(1))
+        return UsageError("the map is not written to a terminal: redirect standard output",
+                          nullptr);
     CatchStopSignals();
     TileMapReport report;
-    int32_t result = TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
+    int32_t result = strcmp(files[0], "-") == 0 || toStdout
+                         ? RunStandard(files[0], pattern, files[1], output, job, &report)
+                         : TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
     if (result == 0) return ReportFailure(report, files[0], files[1]);
+    // With the map on standard output, the report goes to standard error.
+    bool mapOnStdout = toStdout;
 #ifndef _WIN32
-    // A map sent to stdout is all that goes there.
-    if (File_Same(output.c_str(), "/dev/stdout")) return 0;
+    mapOnStdout = mapOnStdout || File_Same(output.c_str(), "/dev/stdout");
 #endif
-    printf("%d entries written to %s (%d bytes)\n", static_cast<int>(result), files[1],
-           static_cast<int>(TileMap_MapLength(&job)));
+    fprintf(mapOnStdout ? stderr : stdout, "%d entries written to %s (%d bytes)\n",
+            static_cast<int>(result), files[1], static_cast<int>(TileMap_MapLength(&job)));
     return 0;
 }

@@ -62,6 +62,21 @@ bool TakeRuns(void* context, const NumberRun* runs, int32_t count) {
     return IsFull(fill);
 }
 
+int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
+    MapFill* fill = static_cast<MapFill*>(context);
+    const int64_t inputs = fill->inputCount;
+    for (int32_t i = 0; i < count && fill->filled < fill->outputCount; i++) {
+        const int64_t n = numbers[i];
+        if (!fill->inverse) {
+            fill->map[fill->filled++] = n >= 0 && n <= inputs ? static_cast<uint8_t>(n) : 0;
+        } else if (n >= 0 && n <= inputs) {
+            fill->filled++;
+            if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
+        }
+    }
+    return fill->outputCount - fill->filled;
+}
+
 // Pending passes of the body's runs, ordered by pass and then by place in
 // the body: exactly the order in which the loop delivers them.
 struct Pending {
@@ -153,5 +168,8 @@ void MapFill_Init(MapFill* fill, uint8_t* map, int32_t inputCount, int32_t outpu
 }
 
 PatternSink MapFill_Sink(MapFill* fill) {
-    return PatternSink{fill, Room, TakeRuns, TakeLoop};
+    // Forward, every number uses up a slot; inverse, those in 0..inputCount.
+    const int64_t lo = fill->inverse ? 0 : INT64_MIN;
+    const int64_t hi = fill->inverse ? fill->inputCount : INT64_MAX;
+    return PatternSink{fill, lo, hi, Room, TakeRuns, TakeNumbers, TakeLoop};
 }

@@ -38,12 +38,19 @@ struct PatternState {
 // returns true once the map is full; nothing more is then offered.
 struct PatternSink {
     void* context;
+    // Numbers in lo..hi use up a slot; others use up nothing (lo INT64_MIN:
+    // every number does). A loop body keeps only numbers that can still
+    // reach the map on some pass.
+    int64_t lo, hi;
     // How many more numbers the map can take at most. While the numbers
     // waiting for delivery are fewer, they cannot fill it, so the interpreter
     // may gather the numbers of several lines and deliver them at once.
     int64_t (*room)(void* context);
     // The runs in order.
     bool (*takeRuns)(void* context, const NumberRun* runs, int32_t count);
+    // Single numbers in order; returns the room left, 0 or less once the
+    // map is full (numbers after that are dropped).
+    int64_t (*takeNumbers)(void* context, const int32_t* numbers, int32_t count);
     // The body's runs passes times; on pass p (from 0) every number of the
     // body except 0 is increased by p * step.
     bool (*takeLoop)(void* context, const NumberRun* body, int32_t count, int64_t passes,
@@ -57,9 +64,20 @@ struct PatternWork {
     RunList direct;      // numbers waiting for delivery
     int64_t directCount; // how many numbers direct holds
     int64_t room;        // what sink.room said after the last delivery
-    RunList body;        // numbers collected while a loop is open
-    bool full;           // the sink reported a full map
-    bool noMemory;       // a buffer could not grow: the job's numbers are incomplete
+    int32_t lone[256];   // single numbers waiting, before any in direct
+    int32_t loneCount;
+    RunList body;      // numbers collected while a loop is open
+    int64_t bodyCount; // numbers of the body in lo..hi, up to room
+    bool bodyFull;     // the body holds every number the map can take from it
+    bool full;         // the sink reported a full map
+    bool noMemory;     // a buffer could not grow: the job's numbers are incomplete
+    // Text fed with Pattern_Text: the line not yet ended, held whole while it
+    // is at most holdLimit bytes, and how a longer one is read on.
+    StrBuf* held;
+    int32_t holdLimit;
+    int32_t longKind;
+    int32_t lastMark; // of a held directive cut short: its last byte that is not blank, or -1
+    bool itemCut;     // the rest of a list item too long to hold is dropped
 };
 
 // The keyword table and loop state, which live for the program's run.
@@ -81,3 +99,13 @@ void PatternWork_Free(PatternWork* work);
 void Pattern_Line(PatternWork* work, StrBuf* line);
 // Delivers the numbers still waiting; call after the last line.
 void Pattern_Finish(PatternWork* work);
+
+// Handles text of a pattern, lines separated by LF, in pieces of any size:
+// the same as Pattern_Line on each line, but a line longer than
+// work->holdLimit is not held whole (a number list is read item by item, a
+// comment or brace line is passed over, a directive or setting line is held
+// as far as its first holdLimit bytes and its last byte that is not blank).
+// text[length] must be writable. Stops once work->full turns true.
+void Pattern_Text(PatternWork* work, char* text, uint32_t length);
+// Handles a last line that has no LF; call when the text ends.
+void Pattern_TextEnd(PatternWork* work);

@@ -16,8 +16,8 @@ namespace {
 
 TileMapJob g_job = TileMap_StartValues();
 
-StrBuf* ReadLineFromStream(StrBuf* line, void* context) {
-    return TextStream_ReadLine(line, static_cast<TextStream*>(context));
+uint32_t ReadTextFromStream(char* out, uint32_t room, void* context) {
+    return TextStream_ReadText(out, room, static_cast<TextStream*>(context));
 }
 
 int32_t Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
@@ -176,12 +176,81 @@ int32_t TileMap_RunEx(const char* /*inputName*/, const char* outputName, const c
         Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
     } else {
         TileMapFailure failure;
-        filled = TileMap_Fill(job, ReadLineFromStream, pattern, map, &failure);
+        filled = TileMap_FillText(job, ReadTextFromStream, pattern, 0, map, &failure);
         if (failure != TILEMAP_OK) Fail(report, failure, FILE_OK);
     }
     TextStream_Close(pattern);
     if (report->failure == TILEMAP_OK) WriteMap(&out, map, static_cast<uint32_t>(length), report);
     CloseOutput(&out);
+    Mem_Free(map);
+    return report->failure == TILEMAP_OK ? filled : 0;
+}
+
+int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* context,
+                         int32_t holdLimit, uint8_t* map, TileMapFailure* failure) {
+    // Blocks of text as large as a line that is held whole, so that most
+    // lines are read in place.
+    constexpr uint32_t BLOCK = 65536;
+    MapFill fill;
+    MapFill_Init(&fill, map, job->inputCount, job->outputCount, job->method == EFFECT_MAP_UNDO);
+    PatternWork work;
+    bool ready = PatternWork_Init(&work, MapFill_Sink(&fill));
+    if (holdLimit > 0) work.holdLimit = holdLimit;
+    char* block = static_cast<char*>(Mem_Alloc(BLOCK + 1));
+    *failure = TILEMAP_OK;
+    if (!ready || !block) {
+        *failure = TILEMAP_FAIL_NOMEM;
+    } else {
+        Pattern_StartJob();
+        uint32_t n;
+        while (!work.full && !work.noMemory && (n = source(block, BLOCK, context)) > 0)
+            Pattern_Text(&work, block, n);
+        Pattern_TextEnd(&work);
+        Pattern_Finish(&work);
+        if (work.noMemory || fill.noMemory) *failure = TILEMAP_FAIL_NOMEM;
+        if (*failure == TILEMAP_OK && fill.filled == 0) *failure = TILEMAP_FAIL_EMPTY;
+    }
+    Mem_Free(block);
+    PatternWork_Free(&work);
+    return *failure == TILEMAP_OK ? static_cast<int32_t>(fill.filled) : 0;
+}
+
+int32_t TileMap_RunStreams(TextStream* pattern, const char* outputName, TextStream* output,
+                           const TileMapJob* job, TileMapReport* report) {
+    TileMapReport ignored;
+    if (!report) report = &ignored;
+    report->failure = TILEMAP_OK;
+    report->fileCode = FILE_OK;
+    report->tempName = nullptr;
+    if (job->inputCount <= 0 || job->outputCount <= 0)
+        return Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
+    if (!output && (!outputName || !*outputName))
+        return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+    // A named output gets the same care as in TileMap_RunEx; the pattern,
+    // a stream, can never be it.
+    Output out = {nullptr, nullptr, false};
+    if (!output && !OpenOutput(outputName, "", &out, report)) {
+        CloseOutput(&out);
+        return 0;
+    }
+    const int32_t length = TileMap_MapLength(job);
+    uint8_t* map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length)));
+    int32_t filled = 0;
+    if (!map) {
+        Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+    } else {
+        TileMapFailure failure;
+        filled = TileMap_FillText(job, ReadTextFromStream, pattern, 0, map, &failure);
+        if (failure != TILEMAP_OK) {
+            Fail(report, failure, FILE_OK);
+        } else if (!output) {
+            WriteMap(&out, map, static_cast<uint32_t>(length), report);
+        } else if (TextStream_Write(output, map, static_cast<uint32_t>(length)) !=
+                   static_cast<uint32_t>(length)) {
+            Fail(report, TILEMAP_FAIL_WRITE, FILE_ERROR);
+        }
+    }
+    if (!output) CloseOutput(&out);
     Mem_Free(map);
     return report->failure == TILEMAP_OK ? filled : 0;
 }

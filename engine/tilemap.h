@@ -89,3 +89,20 @@ typedef StrBuf* (*TileMapLineSource)(StrBuf* line, void* context);
 // TILEMAP_FAIL_EMPTY (then the result is 0). The counts must be above 0.
 int32_t TileMap_Fill(const TileMapJob* job, TileMapLineSource source, void* context, uint8_t* map,
                      TileMapFailure* failure);
+
+// A source of pattern text: stores up to room bytes of it in out, lines
+// ended by LF, and returns how many; 0 only at the end.
+typedef uint32_t (*TileMapTextSource)(char* out, uint32_t room, void* context);
+
+// TileMap_Fill on text read in blocks, which holds no line whole that is
+// longer than holdLimit bytes (0: 65536); see Pattern_Text.
+int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* context,
+                         int32_t holdLimit, uint8_t* map, TileMapFailure* failure);
+
+struct TextStream;
+// Runs a job on a pattern stream already open, which the caller owns and
+// closes (a standard input, say); it is read until the map is full or the
+// text ends. With output null the map goes to the file outputName as
+// TileMap_RunEx writes it; otherwise it is written to output with one write.
+int32_t TileMap_RunStreams(TextStream* pattern, const char* outputName, TextStream* output,
+                           const TileMapJob* job, TileMapReport* report);

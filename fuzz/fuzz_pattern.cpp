@@ -2,11 +2,15 @@
 // from the fuzzer's bytes, either taken as text or used to seed the grammar
 // generator. Aborts when map or result differ; patterns too large for the
 // reference still run through the engine, which must neither crash nor hang.
+// Half the inputs go through TileMap_FillText instead, as one text in blocks
+// of 1 to 16 bytes with lines held whole up to a few bytes (a directive or
+// setting line always whole, as the engine holds it only so far).
 #include "engine/pattern.h"
 #include "engine/tilemap.h"
 #include "tests/engine/pattern_gen.h"
 #include "tests/engine/pattern_oracle.h"
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -15,6 +19,22 @@ struct MemoryLines {
     const std::vector<std::string>* lines;
     size_t next;
 };
+
+struct MemoryText {
+    std::string text;
+    size_t next;
+    uint8_t block;
+};
+
+uint32_t NextText(char* out, uint32_t room, void* context) {
+    MemoryText* source = static_cast<MemoryText*>(context);
+    size_t n = std::min<size_t>(room, source->text.size() - source->next);
+    n = std::min<size_t>(n, source->block % 16 + 1);
+    source->text.copy(out, n, source->next);
+    source->next += n;
+    source->block = static_cast<uint8_t>(source->block * 5 + 3);
+    return static_cast<uint32_t>(n);
+}
 
 StrBuf* NextLine(StrBuf* line, void* context) {
     MemoryLines* source = static_cast<MemoryLines*>(context);
@@ -61,7 +81,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> got(static_cast<size_t>(TileMap_MapLength(&job)), 0);
     MemoryLines source = {&lines, 0};
     TileMapFailure failure;
-    int32_t gotResult = TileMap_Fill(&job, NextLine, &source, got.data(), &failure);
+    int32_t gotResult;
+    if (data[3] & 4) {
+        MemoryText text = {"", 0, data[1]};
+        int32_t hold = data[2] % 8 + 1;
+        for (const std::string& line : lines) {
+            const size_t lead = line.find_first_not_of(" \t\v\f\r");
+            if (lead != std::string::npos && (line[lead] == '/' || line[lead] == '$'))
+                hold = std::max(hold, static_cast<int32_t>(line.size()));
+            text.text += line;
+            if (text.text.back() == '\r') text.text.back() = '\n'; // as the reader hands it out
+            if (text.text.back() != '\n' && &line != &lines.back()) text.text += '\n';
+        }
+        gotResult = TileMap_FillText(&job, NextText, &text, hold, got.data(), &failure);
+    } else {
+        gotResult = TileMap_Fill(&job, NextLine, &source, got.data(), &failure);
+    }
     if (failure == TILEMAP_FAIL_NOMEM) abort();
     if (!oracle.overBudget && (gotResult != wantResult || got != want)) {
         fprintf(stderr, "engine %d, reference %lld\n", gotResult,

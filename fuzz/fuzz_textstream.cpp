@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the text reader and checks what must always
 // hold: every line is valid UTF-8 with at most one LF, at its end; the
 // pieces TextStream_GetLine hands out, joined, equal the lines of
-// TextStream_ReadLine on the same bytes (for texts without NUL characters).
+// TextStream_ReadLine on the same bytes (for texts without NUL characters);
+// TextStream_ReadText gives the same lines, each with an LF.
 // The first input byte picks a byte-order mark to put in front, and the
 // GetLine buffer size, so that every encoding and cut gets exercised.
 #include <cstdio>
@@ -66,6 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     StrBuf_Free(buf);
     TextStream_Close(s);
+
+    // In blocks of the GetLine sizes: the same text, a line ended by a value
+    // UTF-8 cannot carry with an LF, which a last line may then have too.
+    {
+        const uint32_t blocks[] = {1, 3, 7, 64, 4096};
+        std::vector<char> block(blocks[(control / 6) % 5]);
+        Check(TextStream_Open(g_name.c_str(), FILE_READ, &s) == FILE_OK, "open failed");
+        std::string text, want;
+        for (uint32_t n; (n = TextStream_ReadText(block.data(), uint32_t(block.size()), s)) > 0;)
+            text.append(block.data(), n);
+        TextStream_Close(s);
+        for (const std::string& line : lines)
+            want += line.back() == '\n' || &line == &lines.back() ? line : line + "\n";
+        Check(text == want || text == want + "\n", "ReadText differs from the lines");
+    }
 
     bool hasNul = false;
     for (const std::string& line : lines)

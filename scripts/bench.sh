@@ -18,7 +18,7 @@ for b in "${which[@]}"; do
     tilemap)
       if [ -x build/native/bin/tilemap_bench ]; then
         echo "== tile map job"
-        build/native/bin/tilemap_bench build/bench
+        build/native/bin/tilemap_bench build/bench build/native/bin/tilemap
       fi ;;
     *) echo "bench.sh: unknown benchmark '$b'" >&2; exit 2 ;;
   esac

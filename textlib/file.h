@@ -50,6 +50,22 @@ uint32_t File_MakeDirs(char* path);
 // Maps a platform error (Windows error code, or errno) to a result code.
 uint32_t File_MapError(uint32_t error);
 
+// Standard streams for File_OpenStandard.
+constexpr uint32_t FILE_STDIN = 0;
+constexpr uint32_t FILE_STDOUT = 1;
+
+// A handle on the process's standard input or output (which: FILE_STDIN or
+// FILE_STDOUT) in *out, to close with File_Close, which leaves the stream
+// itself open. It is always read or written in order from where the stream
+// stands, whatever lies behind it. FILE_NOMEM, or FILE_ERROR when there is
+// no such stream.
+uint32_t File_OpenStandard(uint32_t which, FileHandle** out);
+// False for a pipe, a FIFO, a terminal or a standard stream: such a file is
+// read and written in order only, so each File_ReadAt must ask for the
+// offset where the previous one ended (File_WriteAt likewise), else it
+// fails with FILE_ERROR.
+bool File_IsSeekable(const FileHandle* file);
+
 // Replaces target with source in one step (source is renamed over target).
 uint32_t File_Replace(const char* source, const char* target);
 // Deletes a file.

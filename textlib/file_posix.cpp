@@ -3,7 +3,9 @@
 // with advisory locks: a writer takes an exclusive lock, a reader a shared
 // one, and a conflicting open answers FILE_BUSY as a sharing violation would.
 // Devices, FIFOs and sockets are not shared that way: two writers to
-// /dev/null do not conflict.
+// /dev/null do not conflict. Pipes, FIFOs, terminals and the standard
+// streams cannot seek: they are read and written in order with read() and
+// write().
 #include "textlib/file.h"
 
 #include <cerrno>
@@ -22,6 +24,9 @@
 
 struct FileHandle {
     int fd;
+    bool seekable;
+    bool owned;         // closed by File_Close; not so for a standard stream
+    uint64_t next;      // a sequential file's offset: where the next transfer goes
     uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
     uint32_t* made;
     char name[1];
@@ -129,6 +134,9 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
                    ftruncate(fd, 0) != 0) {
             error = errno;
         } else {
+            file->seekable = S_ISREG(st.st_mode) || S_ISBLK(st.st_mode);
+            file->owned = true;
+            file->next = 0;
             *size = (flags & FILE_WRITE) && (flags & FILE_CREATE)
                         ? 0
                         : static_cast<uint64_t>(st.st_size);
@@ -144,22 +152,46 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     return File_MapError(static_cast<uint32_t>(error));
 }
 
+uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
+    *out = nullptr;
+    const int fd = which == FILE_STDIN ? 0 : which == FILE_STDOUT ? 1 : -1;
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) return FILE_ERROR;
+    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
+    if (!file) return FILE_NOMEM;
+    // Read in order even when it is a file: the stream may not stand at its start.
+    *file = FileHandle{fd, false, false, 0, 0, nullptr, {'-'}};
+    file->name[1] = 0;
+    *out = file;
+    return FILE_OK;
+}
+
+bool File_IsSeekable(const FileHandle* file) {
+    return file->seekable;
+}
+
 uint32_t File_Close(FileHandle* file) {
     if (!file) return FILE_OK;
-    close(file->fd);
+    if (file->owned) close(file->fd);
     Mem_Free(file);
     return FILE_OK;
 }
 
 namespace {
 
-// Moves count bytes at offset with pread or pwrite, going on after a partial
-// transfer; a failure after some bytes moved ends it as a short transfer.
-template <typename Buffer, typename Op>
-uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done, Op op) {
+// Moves count bytes at offset with pread or pwrite (read or write in order on
+// a sequential file), going on after a partial transfer; a failure after
+// some bytes moved ends it as a short transfer.
+template <typename Buffer, typename Op, typename SeqOp>
+uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
+                  Op op, SeqOp seqOp) {
+    if (!file->seekable && offset != file->next) return FILE_ERROR;
+    const int fd = file->fd;
     uint32_t total = 0;
     while (total < count) {
-        const ssize_t n = op(fd, buffer + total, count - total, static_cast<off_t>(offset + total));
+        const ssize_t n = file->seekable ? op(fd, buffer + total, count - total,
+                                              static_cast<off_t>(offset + total))
+                                         : seqOp(fd, buffer + total, count - total);
         if (n < 0) {
             if (errno == EINTR) continue;
             if (total == 0) return File_MapError(static_cast<uint32_t>(errno));
@@ -168,31 +200,21 @@ uint32_t Transfer(int fd, Buffer* buffer, uint64_t offset, uint32_t count, uint3
         if (n == 0) break;
         total += static_cast<uint32_t>(n);
     }
+    file->next += total;
     if (done) *done = total;
     return FILE_OK;
-}
-
-// A pipe or a terminal has no offsets: it reads and writes where it stands.
-ssize_t ReadAt(int fd, char* buffer, size_t count, off_t offset) {
-    const ssize_t n = pread(fd, buffer, count, offset);
-    return n < 0 && errno == ESPIPE ? read(fd, buffer, count) : n;
-}
-
-ssize_t WriteAt(int fd, const char* bytes, size_t count, off_t offset) {
-    const ssize_t n = pwrite(fd, bytes, count, offset);
-    return n < 0 && errno == ESPIPE ? write(fd, bytes, count) : n;
 }
 
 } // namespace
 
 uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
                      uint32_t* done) {
-    return Transfer(file->fd, static_cast<char*>(buffer), offset, count, done, ReadAt);
+    return Transfer(file, static_cast<char*>(buffer), offset, count, done, pread, read);
 }
 
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    return Transfer(file->fd, static_cast<const char*>(bytes), offset, count, done, WriteAt);
+    return Transfer(file, static_cast<const char*>(bytes), offset, count, done, pwrite, write);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
@@ -367,6 +389,9 @@ uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
         return FILE_NOMEM;
     }
     std::memcpy(file->name, g_tempName, folder + TEMP_LENGTH + 1);
+    file->seekable = true;
+    file->owned = true;
+    file->next = 0;
     file->made = made;
     file->madeCount = 0;
     uint32_t error = 0;

@@ -2,7 +2,8 @@
 // page for the "A" functions, positional I/O through SetFilePointer, and
 // Windows error codes mapped to the layer's result codes. Temporaries are
 // opened with delete sharing, so that a console control handler on another
-// thread can delete the live one while it is open.
+// thread can delete the live one while it is open. Devices, pipes, consoles
+// and the standard handles cannot seek: they are read and written in order.
 #include <windows.h>
 
 #include <ntsecapi.h>
@@ -17,6 +18,9 @@ static_assert(FILE_CREATE == 4, "<windows.h> must come before textlib/file.h");
 
 struct FileHandle {
     HANDLE handle;
+    bool seekable;
+    bool owned;         // closed by File_Close; not so for a standard handle
+    uint64_t next;      // a sequential file's offset: where the next transfer goes
     uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
     uint32_t* made;
     char name[1];
@@ -124,31 +128,73 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     DWORD low = GetFileSize(handle, &high);
     *size = (static_cast<uint64_t>(high) << 32) | low;
     file->handle = handle;
+    file->seekable = GetFileType(handle) == FILE_TYPE_DISK;
+    file->owned = true;
+    file->next = 0;
     file->madeCount = 0;
     file->made = nullptr;
     *out = file;
     return FILE_OK;
 }
 
+uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
+    *out = nullptr;
+    HANDLE handle = which == FILE_STDIN    ? GetStdHandle(STD_INPUT_HANDLE)
+                    : which == FILE_STDOUT ? GetStdHandle(STD_OUTPUT_HANDLE)
+                                           : INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return FILE_ERROR;
+    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
+    if (!file) return FILE_NOMEM;
+    // Read in order even when it is a file: the stream may not stand at its start.
+    *file = FileHandle{handle, false, false, 0, 0, nullptr, {'-'}};
+    file->name[1] = 0;
+    *out = file;
+    return FILE_OK;
+}
+
+bool File_IsSeekable(const FileHandle* file) {
+    return file->seekable;
+}
+
 uint32_t File_Close(FileHandle* file) {
     if (!file) return FILE_OK;
-    CloseHandle(file->handle);
+    if (file->owned) CloseHandle(file->handle);
     Mem_Free(file);
     return FILE_OK;
 }
 
 namespace {
 
-// Seeks to offset and moves count bytes with ReadFile or WriteFile.
+// Seeks to offset and moves count bytes with ReadFile or WriteFile. A
+// sequential file moves them in order, going on after a partial transfer
+// (a pipe hands out what its writer wrote) until its end: a pipe whose
+// writer has gone answers ERROR_BROKEN_PIPE, which is its end of data.
 template <typename Buffer, typename Op>
-uint32_t Transfer(HANDLE handle, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
+uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
                   Op op) {
-    // A device has no offsets: it reads and writes where it stands.
-    const uint32_t result = GetFileType(handle) == FILE_TYPE_DISK ? Seek(handle, offset) : FILE_OK;
-    if (result != FILE_OK) return result;
-    DWORD moved = 0;
-    if (!op(handle, buffer, count, &moved, nullptr)) return File_MapError(GetLastError());
-    if (done) *done = moved;
+    if (file->seekable) {
+        const uint32_t result = Seek(file->handle, offset);
+        if (result != FILE_OK) return result;
+        DWORD moved = 0;
+        if (!op(file->handle, buffer, count, &moved, nullptr)) return File_MapError(GetLastError());
+        if (done) *done = moved;
+        return FILE_OK;
+    }
+    if (offset != file->next) return FILE_ERROR;
+    uint32_t total = 0;
+    while (total < count) {
+        DWORD moved = 0;
+        if (!op(file->handle, buffer + total, count - total, &moved, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
+            if (total == 0) return File_MapError(error);
+            break;
+        }
+        if (moved == 0) break;
+        total += moved;
+    }
+    file->next += total;
+    if (done) *done = total;
     return FILE_OK;
 }
 
@@ -156,12 +202,12 @@ uint32_t Transfer(HANDLE handle, Buffer* buffer, uint64_t offset, uint32_t count
 
 uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
                      uint32_t* done) {
-    return Transfer(file->handle, buffer, offset, count, done, ReadFile);
+    return Transfer(file, static_cast<char*>(buffer), offset, count, done, ReadFile);
 }
 
 uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
                       uint32_t* done) {
-    return Transfer(file->handle, bytes, offset, count, done, WriteFile);
+    return Transfer(file, static_cast<const char*>(bytes), offset, count, done, WriteFile);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
@@ -362,6 +408,9 @@ uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
     std::memcpy(file->name + folder, g_tempUtf8 + folderUtf8, TEMP_LENGTH + 1);
     for (char* p = file->name; *p; ++p)
         if (*p == '/') *p = '\\';
+    file->seekable = true;
+    file->owned = true;
+    file->next = 0;
     file->made = made;
     file->madeCount = 0;
     DWORD error = 0;

@@ -7,6 +7,15 @@
 // is known without the ring (ASCII, valid UTF-8 sequences, CP949 pairs, BMP
 // units) and leaves everything else (line breaks, malformed or cut
 // sequences, surrogates) to TextStream_GetByte. Both hand out the same bytes.
+//
+// A value that UTF-8 cannot carry ends the line it stands in, and is dropped
+// where no line has begun (at a line start, or at the start of a piece of
+// TextStream_GetLine), so that GetLine's pieces still join to ReadLine's
+// lines and every line ends where a piece ends.
+//
+// A pipe or terminal cannot seek, and the file layer reads it in order only:
+// each refill of the cache then keeps the last bytes of the window before
+// it, so that a look-ahead that ran past the window can step back into it.
 #include "textlib/textstream.h"
 
 #include <cstring>
@@ -18,7 +27,9 @@
 namespace {
 
 constexpr int END = -1;
+constexpr int BREAK = -2; // a value UTF-8 cannot carry: the end of a line, not of the text
 constexpr uint32_t RING = 6;
+constexpr uint32_t KEEP = 16; // the longest look-ahead
 
 bool RingEmpty(const TextStream* s) {
     return s->ringRead == s->ringWrite;
@@ -29,9 +40,11 @@ void PutBack(TextStream* s, int c) {
     s->ring[s->ringRead] = static_cast<uint8_t>(c);
 }
 
-// Ends the text for good: every later read lies past the end of the file.
+// Ends the text for good: every later read lies past the end of the file,
+// or for a file read in order, far from where it stands, which it refuses.
 void EndForGood(TextStream* s) {
-    s->position = (s->size > s->position ? s->size : s->position) + 1;
+    s->position = !File_IsSeekable(s->file) ? UINT64_MAX / 2
+                                            : (s->size > s->position ? s->size : s->position) + 1;
     s->ringRead = s->ringWrite = 0;
 }
 
@@ -56,9 +69,24 @@ void DetectEncoding(TextStream* s) {
     s->position = length;
 }
 
+// Fills the cache from the file at offset at.
+void Refill(TextStream* s, uint64_t at) {
+    uint32_t keep = 0;
+    if (!File_IsSeekable(s->file) && at == s->cacheStart + s->cacheCount) {
+        keep = s->cacheCount < KEEP ? s->cacheCount : KEEP;
+        std::memmove(s->cache, s->cache + s->cacheCount - keep, keep);
+    }
+    s->cacheStart = at - keep;
+    s->cacheCount = keep;
+    uint32_t done = 0;
+    if (File_ReadAt(s->file, s->cache + keep, at, TEXTSTREAM_CACHE - keep, &done) == FILE_OK)
+        s->cacheCount += done;
+}
+
 // Decodes the character at the position into the ring. Leaves the ring
-// empty at the end of the text.
-void DecodeChar(TextStream* s) {
+// empty at the end of the text, and returns BREAK (else 0) for a value
+// UTF-8 cannot carry.
+int DecodeChar(TextStream* s) {
     uint8_t ahead[16];
     uint32_t cp = 0;
     bool have = false;
@@ -66,7 +94,7 @@ void DecodeChar(TextStream* s) {
     case TEXTENC_UTF8: {
         const uint32_t read = TextStream_Read(s, ahead, 6);
         const int used = Utf8_Decode(&cp, ahead, read);
-        if (used < 0) return EndForGood(s);
+        if (used < 0) return EndForGood(s), 0;
         s->position = s->position + used - read;
         have = used > 0;
         break;
@@ -76,8 +104,8 @@ void DecodeChar(TextStream* s) {
         const uint32_t read = TextStream_Read(s, ahead, 4);
         const int used = s->encoding == TEXTENC_UTF16LE ? Utf16_DecodeLE(&cp, ahead, read / 2)
                                                         : Utf16_DecodeBE(&cp, ahead, read / 2);
-        if (used < 0) return EndForGood(s);
-        if (used == 0 && read > 0) return EndForGood(s); // an odd byte at the end
+        if (used < 0) return EndForGood(s), 0;
+        if (used == 0 && read > 0) return EndForGood(s), 0; // an odd byte at the end
         s->position = s->position + 2 * used - read;
         have = used > 0;
         break;
@@ -85,7 +113,7 @@ void DecodeChar(TextStream* s) {
     case TEXTENC_UTF32BE:
     case TEXTENC_UTF32LE: {
         const uint32_t read = TextStream_Read(s, ahead, 4);
-        if (read > 0 && read < 4) return EndForGood(s);
+        if (read > 0 && read < 4) return EndForGood(s), 0;
         if (read == 4) {
             cp = s->encoding == TEXTENC_UTF32BE
                      ? uint32_t(ahead[0]) << 24 | uint32_t(ahead[1]) << 16 |
@@ -105,33 +133,45 @@ void DecodeChar(TextStream* s) {
         break;
     }
     }
-    if (!have) return;
-    // A value UTF-8 cannot carry (a surrogate, or past U+10FFFF) ends the
-    // text for good like any malformed sequence. Were it to end only this
-    // read, a fixed-buffer reader that meets it at the start of a piece
-    // would take it for the end while the line reader reads on past it.
+    if (!have) return 0;
     const int n = Utf8_Encode(s->ring, sizeof s->ring, cp);
-    if (n <= 0) return EndForGood(s);
+    if (n <= 0) return BREAK; // no bytes; reading goes on after it
     s->ringRead = 0;
     s->ringWrite = static_cast<uint32_t>(n);
+    return 0;
+}
+
+// TextStream_GetByte with BREAK told apart from the end.
+int ReadByte(TextStream* s) {
+    if (RingEmpty(s)) {
+        if (s->position == 0 && s->encoding == TEXTENC_NONE) DetectEncoding(s);
+        if (DecodeChar(s) == BREAK) return BREAK;
+        if (RingEmpty(s)) return END;
+    }
+    const uint8_t byte = s->ring[s->ringRead];
+    s->ringRead = (s->ringRead + 1) % RING;
+    return static_cast<int8_t>(byte);
+}
+
+// After a CR: an LF that follows belongs to it; any other byte is put back,
+// except a BREAK, which could only be dropped at the start of the next line.
+void AfterCr(TextStream* s) {
+    const int next = ReadByte(s);
+    if (next != '\n' && next != BREAK) PutBack(s, next);
 }
 
 // Makes the cache hold the position; returns the cached bytes from there.
 uint32_t CacheAt(TextStream* s, const uint8_t** at) {
-    if (s->position < s->cacheStart || s->position >= s->cacheStart + s->cacheCount) {
-        s->cacheStart = s->position;
-        s->cacheCount = 0;
-        uint32_t done = 0;
-        if (File_ReadAt(s->file, s->cache, s->position, TEXTSTREAM_CACHE, &done) == FILE_OK)
-            s->cacheCount = done;
-    }
+    if (s->position < s->cacheStart || s->position >= s->cacheStart + s->cacheCount)
+        Refill(s, s->position);
     const uint64_t offset = s->position - s->cacheStart;
     *at = s->cache + offset;
     return s->cacheCount - static_cast<uint32_t>(offset);
 }
 
-// The length of the run of bytes 0x20..0x7F at p, at most limit bytes.
-uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
+// The length of the run of plain bytes at p, at most limit bytes: bytes
+// 0x20..0x7F, and with text (many lines wanted) any byte below 0x80 but CR.
+uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit, bool text) {
     const uint32_t end = avail < limit ? avail : limit;
     constexpr uint64_t ONES = 0x0101010101010101ull;
     constexpr uint64_t HIGH = 0x8080808080808080ull;
@@ -139,10 +179,12 @@ uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
     for (; i + 8 <= end; i += 8) {
         uint64_t w;
         std::memcpy(&w, p + i, 8);
-        // A byte of 0x80 or more, or one below 0x20, sets its high bit here;
-        // bytes above the first such byte may be marked falsely, so only the
-        // lowest mark (the first byte in memory order) counts.
-        const uint64_t marks = ((w - ONES * 0x20) | w) & HIGH;
+        // A byte that stops the run sets its high bit here; bytes above the
+        // first such byte may be marked falsely (a borrow runs upward), so
+        // only the lowest mark (the first byte in memory order) counts.
+        const uint64_t cr = w ^ (ONES * '\r');
+        const uint64_t marks =
+            text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
         if (marks) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
             return i + static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
@@ -151,7 +193,7 @@ uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit) {
 #endif
         }
     }
-    while (i < end && p[i] >= 0x20 && p[i] < 0x80)
+    while (i < end && p[i] < 0x80 && (text ? p[i] != '\r' : p[i] >= 0x20))
         ++i;
     return i;
 }
@@ -178,11 +220,12 @@ int WellFormedUtf8(const uint8_t* p, uint32_t avail) {
 }
 
 // Takes whole characters that need no ring straight from the cache into out
-// (at most room bytes), and a line break when what follows it is plain
-// enough to leave in place (the slow path would put it back unchanged).
-// Stops before anything else, which the slow path must see. Returns the
-// bytes stored; *lineDone is set when a line break was taken.
-uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
+// (at most room bytes), and line breaks when what follows is plain enough to
+// leave in place (the slow path would put it back unchanged). Stops before
+// anything else, which the slow path must see, and with oneLine after the
+// first line break. Returns the bytes stored; *lineDone is set when oneLine
+// and a line break was taken.
+uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* lineDone) {
     uint32_t stored = 0;
     const int32_t enc = s->encoding;
     const bool bytewise = enc == TEXTENC_UTF8 || enc == TEXTENC_ANSI;
@@ -196,7 +239,7 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
         if (bytewise) {
             while (i < avail && stored + 4 <= room) {
                 // Runs of printable ASCII, eight bytes at a time.
-                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3);
+                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3, !oneLine);
                 std::memcpy(out + stored, p + i, run);
                 stored += run;
                 i += run;
@@ -210,7 +253,9 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
                             if (p[i + 1] == '\n') ++i;
                         }
                         out[stored++] = '\n';
-                        s->position += i + 1;
+                        ++i;
+                        if (!oneLine) continue;
+                        s->position += i;
                         *lineDone = true;
                         return stored;
                     }
@@ -239,7 +284,34 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
                 return le ? (uint32_t(p[k + 1]) << 8 | p[k]) : (uint32_t(p[k]) << 8 | p[k + 1]);
             };
             while (i + 2 <= avail && stored + 4 <= room) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+                // Four ASCII units at a time, none of them CR (nor LF for one line).
+                constexpr uint64_t LOW = 0x0001000100010001ull;
+                uint64_t w;
+                while (i + 8 <= avail && stored + 8 <= room) {
+                    std::memcpy(&w, p + i, 8);
+                    if (!le)
+                        w = (w & 0x00FF00FF00FF00FFull) << 8 | (w >> 8 & 0x00FF00FF00FF00FFull);
+                    const uint64_t cr = w ^ (LOW * '\r'), lf = oneLine ? w ^ (LOW * '\n') : ~0ull;
+                    const uint64_t zero16 = 0x8000800080008000ull;
+                    if ((w & ~(LOW * 0x7F)) != 0 || ((cr - LOW) & ~cr & zero16) != 0 ||
+                        ((lf - LOW) & ~lf & zero16) != 0)
+                        break;
+                    const uint32_t packed =
+                        static_cast<uint32_t>((w & 0xFF) | (w >> 8 & 0xFF00) |
+                                              (w >> 16 & 0xFF0000) | (w >> 24 & 0xFF000000));
+                    std::memcpy(out + stored, &packed, 4);
+                    stored += 4;
+                    i += 8;
+                }
+#endif
+                if (i + 2 > avail || stored + 4 > room) break;
                 const uint32_t unit = unitAt(i);
+                if (unit < 0x80 && unit != '\r' && (unit != '\n' || !oneLine)) {
+                    out[stored++] = static_cast<char>(unit);
+                    i += 2;
+                    continue;
+                }
                 if (unit == '\n' || unit == '\r') {
                     if (unit == '\r') {
                         if (i + 4 > avail) break;
@@ -248,7 +320,9 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool* lineDone) {
                         if (next == '\n') i += 2;
                     }
                     out[stored++] = '\n';
-                    s->position += i + 2;
+                    i += 2;
+                    if (!oneLine) continue;
+                    s->position += i;
                     *lineDone = true;
                     return stored;
                 }
@@ -281,6 +355,20 @@ uint32_t TextStream_Open(const char* name, uint32_t flags, TextStream** out) {
     return FILE_OK;
 }
 
+uint32_t TextStream_OpenFile(FileHandle* file, uint32_t flags, TextStream** out) {
+    *out = nullptr;
+    TextStream* s = static_cast<TextStream*>(Mem_AllocZero(sizeof(TextStream)));
+    if (!s) {
+        File_Close(file);
+        return FILE_NOMEM;
+    }
+    s->file = file;
+    s->flags = flags;
+    s->encoding = TEXTENC_NONE;
+    *out = s;
+    return FILE_OK;
+}
+
 void TextStream_Close(TextStream* stream) {
     if (!stream) return;
     if (stream->file) File_Close(stream->file);
@@ -303,13 +391,11 @@ uint32_t TextStream_Read(TextStream* s, void* dest, uint32_t count) {
             if (File_ReadAt(s->file, out + copied, s->position + copied, rest, &done) == FILE_OK)
                 copied += done;
         } else {
-            s->cacheStart = s->position + copied;
-            s->cacheCount = 0;
-            uint32_t done = 0;
-            if (File_ReadAt(s->file, s->cache, s->cacheStart, TEXTSTREAM_CACHE, &done) == FILE_OK)
-                s->cacheCount = done;
-            const uint32_t take = rest < s->cacheCount ? rest : s->cacheCount;
-            std::memcpy(out + copied, s->cache, take);
+            Refill(s, s->position + copied);
+            const uint32_t at = static_cast<uint32_t>(s->position + copied - s->cacheStart);
+            const uint32_t left = s->cacheCount - at;
+            const uint32_t take = rest < left ? rest : left;
+            std::memcpy(out + copied, s->cache + at, take);
             copied += take;
         }
     }
@@ -328,15 +414,55 @@ uint32_t TextStream_Write(TextStream* s, const void* bytes, uint32_t count) {
 }
 
 int TextStream_GetByte(TextStream* s) {
-    if (RingEmpty(s)) {
-        if (s->position == 0 && s->encoding == TEXTENC_NONE) DetectEncoding(s);
-        DecodeChar(s);
-        if (RingEmpty(s)) return END;
-    }
-    const uint8_t byte = s->ring[s->ringRead];
-    s->ringRead = (s->ringRead + 1) % RING;
-    return static_cast<int8_t>(byte);
+    const int c = ReadByte(s);
+    return c == BREAK ? END : c;
 }
+
+namespace {
+
+// Gathers text into out, at most room bytes, each line break folded to one
+// LF, until the text ends (*ended set) or, with oneLine, a line ends (*ended
+// set too). A value UTF-8 cannot carry ends a line that *open says has
+// begun (with an LF unless oneLine) and is dropped otherwise. Returns the
+// bytes stored; *open tells whether they end inside a line.
+uint32_t Gather(TextStream* s, char* out, uint32_t room, bool oneLine, bool* open, bool* ended) {
+    uint32_t n = 0;
+    while (n < room) {
+        if (RingEmpty(s) && s->encoding != TEXTENC_NONE) {
+            const uint32_t fast = FastTake(s, out + n, room - n, oneLine, ended);
+            if (fast > 0) {
+                n += fast;
+                *open = out[n - 1] != '\n';
+            }
+            if (*ended || n >= room) break;
+        }
+        const int c = ReadByte(s);
+        if (c == END) {
+            *ended = true;
+            break;
+        }
+        if (c == BREAK) {
+            if (!*open) continue;
+            *open = false;
+            if (oneLine) {
+                *ended = true;
+                break;
+            }
+            out[n++] = '\n';
+            continue;
+        }
+        if (c == '\r') AfterCr(s);
+        out[n++] = c == '\r' ? '\n' : static_cast<char>(c);
+        *open = c != '\r' && c != '\n';
+        if (!*open && oneLine) {
+            *ended = true;
+            break;
+        }
+    }
+    return n;
+}
+
+} // namespace
 
 StrBuf* TextStream_ReadLine(StrBuf* buf, TextStream* s) {
     if (buf != StrBuf_Null) { // emptying never needs memory
@@ -347,32 +473,12 @@ StrBuf* TextStream_ReadLine(StrBuf* buf, TextStream* s) {
     // buffer when it has room, else in a local block that is appended.
     constexpr uint32_t PIECE = 1014;
     char block[PIECE + 4];
-    bool done = false;
+    bool done = false, open = false;
     while (!done) {
         char* piece = StrBuf_Reserve(buf, PIECE + 4);
         const bool inPlace = piece != nullptr;
         if (!inPlace) piece = block;
-        uint32_t n = 0;
-        while (!done && n < PIECE) {
-            if (RingEmpty(s) && s->encoding != TEXTENC_NONE) {
-                n += FastTake(s, piece + n, PIECE - n, &done);
-                if (done || n >= PIECE) break;
-            }
-            const int c = TextStream_GetByte(s);
-            if (c == '\n') {
-                piece[n++] = '\n';
-                done = true;
-            } else if (c == '\r') {
-                const int next = TextStream_GetByte(s);
-                if (next != '\n') PutBack(s, next);
-                piece[n++] = '\n';
-                done = true;
-            } else if (c == END) {
-                done = true;
-            } else {
-                piece[n++] = static_cast<char>(c);
-            }
-        }
+        const uint32_t n = Gather(s, piece, PIECE, true, &open, &done);
         if (inPlace)
             StrBuf_Extend(buf, n);
         else if (n > 0)
@@ -383,20 +489,16 @@ StrBuf* TextStream_ReadLine(StrBuf* buf, TextStream* s) {
 
 char* TextStream_GetLine(char* buffer, int32_t size, TextStream* s) {
     if (size < 1) return nullptr;
-    int32_t stored = 0;
-    while (stored < size - 1) {
-        const int c = TextStream_GetByte(s);
-        if (c == END) break;
-        if (c == '\r') {
-            const int next = TextStream_GetByte(s);
-            if (next != '\n') PutBack(s, next);
-            buffer[stored++] = '\n';
-            break;
-        }
-        buffer[stored++] = static_cast<char>(c);
-        if (c == '\n') break;
-    }
+    bool done = false, open = false; // a piece begins where no line has begun
+    const uint32_t stored = Gather(s, buffer, static_cast<uint32_t>(size - 1), true, &open, &done);
     if (stored == 0) return nullptr;
     buffer[stored] = 0;
     return buffer;
+}
+
+uint32_t TextStream_ReadText(char* out, uint32_t room, TextStream* s) {
+    bool open = s->lineOpen != 0, ended = false;
+    const uint32_t n = Gather(s, out, room, false, &open, &ended);
+    s->lineOpen = open;
+    return n;
 }

@@ -1,6 +1,7 @@
 // Covers the tilemap command run as a process: the spellings of the options and the defaults
 // (status 0, one line on stdout), usage errors (status 2, the error and a hint, nothing written),
 // failed jobs (status 1, the reason and the file, the output untouched) and Korean file names;
+// a pattern read from a file, standard input or a pipe, and a map written to standard output;
 // then how it writes its output: links, read-only files, devices and FIFOs, temporaries, signals,
 // folders, the pattern as its own output, and that no other file appears.
 #include "tests/textlib/testdir.h"
@@ -189,7 +190,7 @@ const OutputCase OUTPUT_CASES[] = {
     // Devices, FIFOs and what stdout is are written straight, with no temporary.
     {"NullDevice", nullptr, "", "{U}" + RUN + NUL, 0, "", "4 entries written to " + NUL + " (4 bytes)\n", {P}},
     {"Fifo", LINUX_ONLY("a FIFO is a Unix file"), "f", "cat {D}/f >{D}/got & " + RUN + "{D}/f; s=$?; wait; exit $s", 0, "", "4 entries written to {D}/f (4 bytes)\n", {P, "f|", "got=" + MAP}},
-    {"Stdout", LINUX_ONLY("CON needs a console, which Wine gives no test program"), "", RUN + "/dev/stdout | cat", 0, "", MAP, {P}},
+    {"Stdout", LINUX_ONLY("CON needs a console, which Wine gives no test program"), "", RUN + "/dev/stdout | cat", 0, "entries written to /dev/stdout", MAP, {P}},
     // Temporaries: unpredictable, made exclusively whatever names of earlier schemes are taken,
     // short beside a name at the file system's limit, named when they fail.
     {"PlantedTemporaries", NO_LINKS, "t", RUN + "{D}/o", 0, "", WROTE, {P, "o=" + MAP, "o.~tmp->planted", "o.~tmp9="}},
@@ -250,5 +251,68 @@ TEST_P(TilemapOutput, Writes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, TilemapOutput, testing::ValuesIn(OUTPUT_CASES),
                          [](const testing::TestParamInfo<OutputCase>& i) { return i.param.name; });
+
+// The same pattern (larger than the reader's cache, with characters that its look-ahead meets
+// across refills) through every road gives the same map.
+TEST(TilemapCli, PatternFromAFileStandardInputOrAPipe) {
+    TestDir dir;
+    const std::string exe = QUOTE + DRIVE + TILEMAP_EXE + QUOTE, out = QUOTE + dir / "o" + QUOTE;
+    // Lines of Korean; a lone CR and the character after it stand across the end of the reader's
+    // first 64 KiB, where it reads on past the CR and steps back.
+    std::string utf8 = "\xEF\xBB\xBF#", utf16 = "\xFF\xFE", map;
+    for (int i = 0; i < 21853; i++)
+        utf8 += i == 21843 ? "\r\xED\x83\x80" : "\xED\x83\x80";
+    utf8 += "\n";
+    for (int i = 0; i < 20000; i++) {
+        const std::string line =
+            std::to_string(i % 251 + 1) + ", " + std::to_string(i % 7) + "\r\n";
+        utf8 += "# \xED\x83\x80\xEC\x9D\xBC\r\n" + line;    // Korean, three bytes a character
+        utf16 += std::string("#\0=\xD8\0\xDE\r\0\n\0", 10); // a character beyond the BMP
+        for (char c : line)
+            utf16 += c, utf16 += '\0';
+        map += char(i % 251 + 1), map += char(i % 7);
+    }
+#ifdef _WIN32
+    const std::string null = "nul";
+    auto Name = [&](const std::string& n) { // cmd takes '/' for a switch
+        std::string name = DRIVE + dir / n;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return QUOTE + name + QUOTE;
+    };
+#else
+    const std::string null = "/dev/null";
+    auto Name = [&](const std::string& n) { return QUOTE + dir / n + QUOTE; };
+#endif
+    const std::string p = Name("p"), quiet = " >" + null + " 2>" + null, job = exe + " -o 40000 ";
+    for (const std::string& text : {utf8, utf16}) {
+        WriteFile(dir / "p", text);
+        // The command itself sends the pattern's bytes down a pipe, as a map that holds them.
+        std::string bytes;
+        for (size_t i = 0; i < text.size(); i++)
+            bytes += std::to_string(uint8_t(text[i])) + (i % 64 == 63 ? "\n" : ",");
+        WriteFile(dir / "b", bytes);
+        const std::string pipe = exe + " -i 255 -o " + std::to_string(text.size()) + " " +
+                                 Name("b") + " - 2>" + null + " | ";
+        const std::string roads[] = {
+            job + p + " " + out + quiet,
+            job + "- " + out + " < " + p + quiet,
+            pipe + job + "- " + out + quiet,
+            job + p + " - > " + out + " 2>" + null,
+#ifndef _WIN32
+            "cat " + p + " | " + job + "/dev/stdin " + out + quiet,
+#endif
+        };
+        for (const std::string& road : roads) {
+            WriteFile(dir / "o", "old");
+#ifdef _WIN32
+            const int status = std::system((QUOTE + road + QUOTE).c_str());
+#else
+            const int status = std::system(road.c_str());
+#endif
+            EXPECT_EQ(status, 0) << road;
+            EXPECT_TRUE(ReadFile(dir / "o") == map) << road;
+        }
+    }
+}
 
 } // namespace

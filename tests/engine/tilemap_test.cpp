@@ -1,7 +1,8 @@
 // Covers the job runner with real files: maps both ways, also of numbers far too many or too
 // large to count out and the 64-bit extremes (all must finish at once), other encodings, the
 // output replaced, its folders made, a file with the temporary name by chance kept; failures,
-// also of any allocation and of a short write, leave the output and no temporary file.
+// also of any allocation and of a short write, leave the output and no temporary file; lines
+// and blocks of megabytes read in bounded memory.
 #include "engine/tilemap.h"
 #include "engine/pattern.h"
 #include "tests/textlib/testdir.h"
@@ -89,6 +90,45 @@ TEST(TileMap, MapsAndFailures) {
         EXPECT_EQ(report.failure, c.failure);
         EXPECT_EQ(ReadFile(dir / "o"), c.result ? c.map : "old");
         EXPECT_EQ(Entries(dir), 3u);
+    }
+}
+
+std::string Times(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; i++)
+        out += s;
+    return out;
+}
+
+// Megabytes in one line or one loop block: no block that the job asks for is larger than 512 KB,
+// and the map is the one the pattern makes.
+TEST(TileMap, LongLinesAndBlocksInBoundedMemory) {
+    const struct {
+        std::string pattern;
+        int32_t inputs, outputs, method, result;
+        std::string map;
+    } cases[] = {
+        // clang-format off
+        {Times("1,5,", 1000000) + "\n2\n", 255, 3, I, 3, "\1\5\1"}, // the map fills in the line
+        {Times("7,", 2000000) + "\n3\n", 5, 2, U, 1, {"\0\0\1\0\0", 5}}, // read to its end
+        {"/LOOP(2,1)\n{\n" + Times("9,8\n", 1000000) + "}\n", 255, 5, I, 5, "\11\10\11\10\11"},
+        {"/LOOP(2,1)\n{\n" + Times("90,8\n", 1000000) + "7\n}\n", 9, 3, U, 3, {"\0\0\0\0\0\0\0\3\0", 9}},
+        {Times("0", 3000000) + "7 ~ 9,2\n", 255, 3, I, 3, "\7\10\11"}, // leading zeros
+        {"/LOOP(2,1)\n{\n" + Times("90,300\n", 1000000) + "7\n}\n", 9, 3, U, 2, {"\0\0\0\0\0\0\1\2\0", 9}},
+        {"5,1" + Times("0", 100000) + "~3" + Times("\t", 200000) + "\n", 255, 3, I, 3, {"\5\0\0", 3}},
+        {Times("\t ", 1000000) + "#\n5\n", 255, 1, I, 1, "\5"}, // no comment: blanks come first
+        {"# " + Times("1,", 1000000) + "\n6\n", 255, 1, I, 1, "\6"},
+        {"/REPEAT(4)" + Times(" ", 3000000) + "\n", 255, 1, I, 1, "\4"},
+        {"}" + Times("1,", 1000000) + "\n8\n", 255, 1, I, 1, "\10"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        TestDir dir;
+        WriteFile(dir / "p", c.pattern);
+        Mem_FailNth(0);
+        EXPECT_EQ(RunJob(dir, c.inputs, c.outputs, c.method), c.result) << c.pattern.substr(0, 20);
+        EXPECT_LT(Mem_LargestBlock(), 512u * 1024) << c.pattern.substr(0, 20);
+        EXPECT_EQ(ReadFile(dir / "o"), c.map) << c.pattern.substr(0, 20);
     }
 }
 

@@ -1,7 +1,8 @@
 // Text stream: the same lines from every encoding found by its mark, line
 // breaks folded to LF, from the fast and the byte-at-a-time reader (compared
-// on random texts by fuzz/fuzz_textstream.cpp), malformed input ending the
-// text for good, long lines cut, raw writes and failed opens.
+// on random texts by fuzz/fuzz_textstream.cpp) and as text in blocks,
+// malformed input ending the text for good, values UTF-8 cannot carry ending
+// their line only, long lines cut, raw writes and failed opens.
 #include "textlib/textstream.h"
 
 #include <gtest/gtest.h>
@@ -74,10 +75,8 @@ TEST(TextStream, MalformedInputAndLongLines) {
     TestDir dir;
     // clang-format off
     for (const char* hex : {"EFBBBF 41 FF 6F 0A 41 0A", "EFBBBF 41 80 6F 0A", "EFBBBF 41 E4B8",
-             "EFBBBF 41 EDA080 42", "EFBBBF 41 F888808080 42", // a surrogate, a five-byte form
              "FFFE 4100 42", "FFFE 4100 3DD8 4200", "FEFF 0041 DE00 0042", // odd byte, lone halves
-             "FFFE0000 41000000 4200", "FFFE0000 41000000 00001100 42000000", // cut, past U+10FFFF
-             "0000FEFF 00000041 0000D800 00000042"}) {
+             "FFFE0000 41000000 4200"}) { // cut
         // clang-format on
         WriteFile(dir / "m", Hex(hex));
         for (int32_t size : {-1, 2, 4096})
@@ -90,6 +89,45 @@ TEST(TextStream, MalformedInputAndLongLines) {
     EXPECT_EQ(Read(dir / "l", 1), Lines{}); // room for the NUL alone
     WriteFile(dir / "s", "abcde\nf");
     EXPECT_EQ(Read(dir / "s", 3), (Lines{"ab", "cd", "e\n", "f"}));
+}
+
+// A value UTF-8 cannot carry (X: a surrogate, a five-byte form, a UTF-32
+// value past U+10FFFF) ends its line, or is dropped where no line has begun,
+// and reading goes on, in every reader.
+TEST(TextStream, UnrepresentableValuesEndTheirLineOnly) {
+    TestDir dir;
+    const std::pair<std::string, Lines> texts[] = {
+        {"1,X2\n3\n", {"1,", "2\n", "3\n"}}, {"X\nX2X", {"\n", "2"}}, {"1\rX2", {"1\n", "2"}}};
+    const std::string forms[][3] = {// mark, X, the unit of the other characters
+                                    {"\xEF\xBB\xBF", Hex("EDA080"), ""},
+                                    {"\xEF\xBB\xBF", Hex("F888808080"), ""},
+                                    {Hex("FFFE0000"), Hex("00D80000"), "LE"},
+                                    {Hex("0000FEFF"), Hex("00110000"), "BE"}};
+    for (const auto& [mark, x, unit] : forms)
+        for (const auto& [text, lines] : texts) {
+            std::string bytes = mark;
+            for (char c : text)
+                bytes += c == 'X'       ? x
+                         : unit.empty() ? std::string(1, c)
+                         : unit == "LE" ? std::string(1, c) + std::string(3, 0)
+                                        : std::string(3, 0) + c;
+            WriteFile(dir / "x", bytes);
+            std::string joined, blocks;
+            for (const std::string& line : lines)
+                joined += line.back() == '\n' ? line : line + "\n";
+            for (int32_t size : {-1, 2, 4096})
+                EXPECT_EQ(Read(dir / "x", size).size(),
+                          size == 2 ? joined.size() - 1 : lines.size())
+                    << text << " " << size;
+            EXPECT_EQ(Read(dir / "x"), lines) << text;
+            TextStream* s = nullptr;
+            ASSERT_EQ(TextStream_Open((dir / "x").c_str(), FILE_READ, &s), FILE_OK);
+            char block[3];
+            for (uint32_t n; (n = TextStream_ReadText(block, 3, s)) > 0;)
+                blocks.append(block, n);
+            TextStream_Close(s);
+            EXPECT_TRUE(blocks == joined || blocks + "\n" == joined) << text << ": " << blocks;
+        }
 }
 
 TEST(TextStream, RawWritesNullBufferAndFailedOpens) {
