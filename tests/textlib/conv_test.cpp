@@ -56,7 +56,7 @@ TEST(Conv, TextsConvertUpToTheLimitsAndTheRestBecomesTheDefaultCharacter) {
 TEST(Conv, EightRotatingSlotsSharedByBothDirectionsAndFailuresAndAnsiDecodeChar) {
     const char* kept[6];
     for (int i = 0; i < 6; ++i) // "a" to "f", either way in turn
-        kept[i] = (i % 2 ? Conv_Utf8ToAnsi : Conv_AnsiToUtf8)("a\0b\0c\0d\0e\0f" + 2 * i);
+        kept[i] = (i % 2 ? Conv_Utf8ToAnsi : Conv_AnsiToUtf8)(&"a\0b\0c\0d\0e\0f"[2 * i]);
     EXPECT_EQ(Conv_AnsiToUtf8(std::string(8191, 'x').c_str()), nullptr);
     EXPECT_EQ(Conv_Utf8ToAnsi(std::string(8191, 'x').c_str()), nullptr);
     for (int i = 0; i < 6; ++i)
