@@ -20,15 +20,19 @@ const std::string EXE = "\"Z:" TILEMAP_EXE "\"";
 const std::string EXE = "'" TILEMAP_EXE "'";
 #endif
 
-// Runs the command with args: its status and stdout followed by stderr.
+// Runs the command with args: its status and stdout followed by stderr. Each run has an output
+// file of its own: under Wine a process that used GDI+ may hold its standard output open for a
+// moment after its end, and the next redirection to that file would fail.
 std::pair<int, std::string> Tilemap(const std::string& args) {
-    const std::string line = EXE + " " + args + " >verbs_cli.out 2>&1";
+    static int runs = 0;
+    const std::string name = "verbs_cli" + std::to_string(++runs) + ".out";
+    const std::string line = EXE + " " + args + " >" + name + " 2>&1";
 #ifdef _WIN32
     const int status = std::system(("\"" + line + "\"").c_str());
 #else
     const int raw = std::system(line.c_str()), status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
-    std::ifstream out("verbs_cli.out");
+    std::ifstream out(name);
     return {status, std::string(std::istreambuf_iterator<char>(out), {})};
 }
 
@@ -65,9 +69,10 @@ TEST(VerbsCli, PreviewPictures) {
         {"--columns 1 --graphic g1 --tile 8x8:1i --offset 3", 8, 40, {{0, 0, 255}, {7, 7, 0}}},
     };
     for (const auto& c : cases) {
-        const auto [status, out] = Tilemap("preview " + c.args + " m p.png");
+        const std::string picture = "p" + std::to_string(&c - cases) + ".png";
+        const auto [status, out] = Tilemap("preview " + c.args + " m " + picture);
         ASSERT_EQ(status, 0) << c.args << "\n" << out;
-        const std::string png = ReadFile("p.png");
+        const std::string png = ReadFile(picture);
         PreviewImage image;
         ASSERT_TRUE(Image_DecodePng(reinterpret_cast<const uint8_t*>(png.data()),
                                     static_cast<uint32_t>(png.size()), &image));
