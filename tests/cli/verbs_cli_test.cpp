@@ -23,17 +23,21 @@ const std::string EXE = "'" TILEMAP_EXE "'";
 // Runs the command with args: its status and stdout followed by stderr. Each run has an output
 // file of its own: under Wine a process that used GDI+ may hold its standard output open for a
 // moment after its end, and the next redirection to that file would fail.
-std::pair<int, std::string> Tilemap(const std::string& args) {
+std::pair<int, std::string> Shell(const std::string& command) {
     static int runs = 0;
     const std::string name = "verbs_cli" + std::to_string(++runs) + ".out";
-    const std::string line = EXE + " " + args + " >" + name + " 2>&1";
 #ifdef _WIN32
-    const int status = std::system(("\"" + line + "\"").c_str());
+    const int status = std::system(("\"" + command + " >" + name + " 2>&1\"").c_str());
 #else
-    const int raw = std::system(line.c_str()), status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const int raw = std::system(("(" + command + ") >" + name + " 2>&1").c_str());
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
     std::ifstream out(name);
     return {status, std::string(std::istreambuf_iterator<char>(out), {})};
+}
+
+std::pair<int, std::string> Tilemap(const std::string& args) {
+    return Shell(EXE + " " + args);
 }
 
 TEST(VerbsCli, PreviewPictures) {
@@ -46,6 +50,10 @@ TEST(VerbsCli, PreviewPictures) {
         graphic += std::string(32, static_cast<char>(v * 17));
     WriteFile("g", graphic);
     WriteFile("g1", "abc" + std::string(32, '\x0F')); // 1 bit: left half dark, or right
+    std::string palette;                              // colour v: red 7 * v + 3
+    for (int v = 0; v < 16; v++)
+        palette += {static_cast<char>(7 * v + 3), 0, 0};
+    WriteFile("pal", palette);
     const struct {
         std::string args;
         uint32_t width, height;
@@ -67,6 +75,10 @@ TEST(VerbsCli, PreviewPictures) {
          40,
          {{0, 0, 0}, {3, 0, 0}, {4, 0, 255}, {7, 7, 255}}},
         {"--columns 1 --graphic g1 --tile 8x8:1i --offset 3", 8, 40, {{0, 0, 255}, {7, 7, 0}}},
+        {"--columns 5 --graphic g --tile 8x8:4 --offset 3 --palette pal",
+         40,
+         8,
+         {{0, 0, 10}, {16, 0, 73}}},
     };
     for (const auto& c : cases) {
         const std::string picture = "p" + std::to_string(&c - cases) + ".png";
@@ -119,6 +131,36 @@ TEST(VerbsCli, StatusAndMessages) {
             << out;
         WriteFile("o", "old");
     }
+}
+
+// The examples of the guide's chapter: each command after "    $ " runs in a shell, and the lines
+// after it up to a blank line are its output.
+TEST(VerbsCli, GuideExamples) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the examples are shell commands; checked in the Linux build";
+#else
+    std::ifstream guide(DOCS_DIR "/verbs.md");
+    TestDir dir;
+    InFolder here(dir.path);
+    std::string line, command, expected;
+    int examples = 0;
+    for (bool more = true; more;) {
+        more = static_cast<bool>(std::getline(guide, line));
+        if (!command.empty() && (!more || line.empty() || line.rfind("    $ ", 0) == 0)) {
+            const std::string tilemap = "tilemap ";
+            const size_t at = command.find(tilemap);
+            if (at != std::string::npos) command.replace(at, tilemap.size(), EXE + " ");
+            EXPECT_EQ(Shell(command).second, expected) << command;
+            command.clear();
+            examples++;
+        }
+        if (line.rfind("    $ ", 0) == 0)
+            command = line.substr(6), expected.clear();
+        else if (!command.empty())
+            expected += line.substr(4) + "\n";
+    }
+    EXPECT_GT(examples, 1);
+#endif
 }
 
 } // namespace
