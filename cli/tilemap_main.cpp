@@ -1,9 +1,14 @@
 // The tilemap command: reads a tile pattern file and writes a tile map, as
 // the tool dialog does, with the counts and method given as options.
 //   tilemap [-i N] [-o N] [-m import|undo] PATTERN OUTPUT
+// or, by its first word, one of the verbs apply, preview and check, each in
+// a module of its own.
 // Exit status 0 on success, 1 when the job fails, 2 for a usage error. A
 // PATTERN of - is standard input, an OUTPUT of - standard output. An
 // interrupted or terminated job leaves no temporary file behind.
+#include "cli/apply.h"
+#include "cli/check.h"
+#include "cli/preview.h"
 #include "engine/tilemap.h"
 #include "textlib/conv.h"
 #include "textlib/file.h"
@@ -33,7 +38,12 @@ const char USAGE[] =
     "  -m, --method M    import: entry i is the input tile of output slot i (default)\n"
     "                    undo:   entry t is the output slot of input tile t + 1\n"
     "      --help        show this help and exit\n"
-    "      --version     show the version and exit\n";
+    "      --version     show the version and exit\n"
+    "\n"
+    "  tilemap apply ...    apply a map to the tiles of a graphic\n"
+    "  tilemap preview ...  draw a map, or the tiles it puts in order, as a PNG picture\n"
+    "  tilemap check ...    run a pattern dry and report what it passes over\n"
+    "Each verb has its own --help. A pattern file named like a verb is given as ./NAME.\n";
 
 int UsageError(const char* what, const char* detail) {
     fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap --help' for more information.\n", what,
@@ -194,6 +204,11 @@ int RunStandard(const char* pattern, const std::string& patternName, const char*
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1) {
+        if (strcmp(argv[1], "apply") == 0) return Apply_Main(argc, argv, 2);
+        if (strcmp(argv[1], "preview") == 0) return Preview_Main(argc, argv, 2);
+        if (strcmp(argv[1], "check") == 0) return Check_Main(argc, argv, 2);
+    }
     TileMapJob job = TileMap_StartValues();
     const char* files[2] = {nullptr, nullptr};
     int fileCount = 0;

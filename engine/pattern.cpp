@@ -40,6 +40,12 @@ bool EndsWith(const char* text, int32_t length, char c) {
 void Deliver(PatternWork* work);
 void Flush(PatternWork* work);
 
+// Tells the listener, if any; a job has none and pays one test.
+inline void Note(PatternWork* work, int32_t kind, const char* text, int64_t a = 0, int64_t b = 0,
+                 int64_t c = 0) {
+    if (work->note.hear) work->note.hear(work->note.context, kind, text, a, b, c);
+}
+
 // Delivery is held back while the numbers waiting are too few to fill the
 // map, and too few runs to cost memory. Held over, they reach the map in the
 // same order and the map fills on the same line (every number uses up at
@@ -56,6 +62,7 @@ inline void DeliverIfMany(PatternWork* work) {
 // and only until it holds room numbers in lo..hi, which the first pass
 // alone would take to fill the map.
 void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
+    Note(work, PATTERN_NOTE_RUN, nullptr, start, count, step);
     if (work->bodyFull || g_state.count <= 0) return;
     const NumberRun run = {start, count, count == 1 ? 0 : step};
     int64_t i0 = 0, i1 = count - 1;
@@ -78,6 +85,7 @@ void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
 void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     if (count <= 0) return;
     if (g_state.inLoop) return AppendBody(work, start, count, step);
+    Note(work, PATTERN_NOTE_RUN, nullptr, start, count, step);
     Flush(work); // single numbers first, and the room they leave
     if (!RunList_Append(&work->direct, start, count, step)) work->noMemory = true;
     work->directCount += count;
@@ -95,6 +103,7 @@ void Flush(PatternWork* work) {
 }
 
 inline void TakeLone(PatternWork* work, int32_t n) {
+    Note(work, PATTERN_NOTE_RUN, nullptr, n, 1, 0);
     if (work->direct.count > 0) Deliver(work);
     work->lone[work->loneCount++] = n;
     if (work->loneCount == static_cast<int32_t>(sizeof work->lone / sizeof work->lone[0]))
@@ -139,10 +148,24 @@ void EndOfLine(PatternWork* work) {
     DeliverIfMany(work);
 }
 
+// Arguments that were not read to their end: none read from a text that is
+// not blank, or as many commas as values read (text after one was dropped).
+void NoteArgs(PatternWork* work, const char* args, int read) {
+    if (!work->note.hear) return;
+    int commas = 0;
+    bool blank = true;
+    for (const char* p = args; *p; p++) {
+        commas += *p == ',';
+        blank = blank && Scan_IsBlank(*p);
+    }
+    if ((!blank && read == 0) || (read > 0 && commas >= read)) Note(work, PATTERN_NOTE_ARGS, args);
+}
+
 void CarryOut(PatternWork* work, int32_t kind, const char* args) {
     if (kind == KEYWORD_LOOP && !g_state.inLoop) {
         int32_t v[2] = {1, 0}; // count, step
-        Scan_Format(args, "%d,%d", v);
+        NoteArgs(work, args, Scan_Format(args, "%d,%d", v));
+        Note(work, PATTERN_NOTE_LOOP, nullptr, v[0], v[1]);
         g_state.inLoop = 1;
         g_state.base = 0;
         g_state.count = v[0];
@@ -150,7 +173,7 @@ void CarryOut(PatternWork* work, int32_t kind, const char* args) {
         return;
     }
     int32_t v[3] = {0, 1, 0}; // start, count, step
-    Scan_Format(args, "%d,%d,%d", v);
+    NoteArgs(work, args, Scan_Format(args, "%d,%d,%d", v));
     if (kind == KEYWORD_LOOP) { // inside an open loop: a sequence for the body
         Append(work, v[0], v[1], v[2]);
         return;
@@ -160,10 +183,11 @@ void CarryOut(PatternWork* work, int32_t kind, const char* args) {
 }
 
 void DirectiveLine(PatternWork* work, const char* line, int32_t length) {
-    if (!EndsWith(line, length, ')')) return;
+    if (!EndsWith(line, length, ')')) return Note(work, PATTERN_NOTE_NOPAREN, line);
     StrTok tok;
     StrTok_Start(&tok, line + 1);
-    if (!StrTok_Next(work->token, &tok, '(', 1)) return;
+    if (!StrTok_Next(work->token, &tok, '(', 1)) return Note(work, PATTERN_NOTE_WORD, line);
+    bool done = false;
     int32_t rows = g_state.rowCount < PATTERN_KEYWORDS ? g_state.rowCount : PATTERN_KEYWORDS;
     for (int32_t row = 0; row < rows; row++) {
         g_state.lastKind = 0;
@@ -172,23 +196,27 @@ void DirectiveLine(PatternWork* work, const char* line, int32_t length) {
         // A failed take leaves the word in the token for the next row.
         if (!StrTok_Next(work->token, &tok, ')', 1)) continue;
         CarryOut(work, g_keywords[row].kind, work->token->data);
+        done = true;
         break;
     }
+    if (!done) Note(work, PATTERN_NOTE_WORD, line);
     if (g_state.lastKind == KEYWORD_REPEAT) EndOfLine(work);
 }
 
 void SettingLine(PatternWork* work, const char* line, int32_t length) {
-    if (!EndsWith(line, length, ')')) return;
+    if (!EndsWith(line, length, ')')) return Note(work, PATTERN_NOTE_NOPAREN, line);
     StrTok tok;
     StrTok_Start(&tok, line);
-    if (!StrTok_Next(work->token, &tok, '(', 1) || !EqualNoCase(work->token->data, "$SET")) return;
-    if (!StrTok_Next(work->token, &tok, ',', 1)) return;
+    if (!StrTok_Next(work->token, &tok, '(', 1) || !EqualNoCase(work->token->data, "$SET") ||
+        !StrTok_Next(work->token, &tok, ',', 1))
+        return Note(work, PATTERN_NOTE_SETTING, line);
     int32_t rows = g_state.rowCount < PATTERN_KEYWORDS ? g_state.rowCount : PATTERN_KEYWORDS;
     for (int32_t row = 0; row < rows; row++) {
         if (!EqualNoCase(work->token->data, g_keywords[row].name)) continue;
         if (!StrTok_Next(work->token, &tok, ')', 1)) continue;
         StrBuf_RemoveChar(work->token, '"');
         StrBuf_Trim(work->token);
+        if (work->token->length == 0) Note(work, PATTERN_NOTE_SETTING, line);
         if (work->token->length > 0) {
             size_t n = static_cast<size_t>(work->token->length);
             if (n > sizeof g_keywords[row].text - 1) n = sizeof g_keywords[row].text - 1;
@@ -197,6 +225,7 @@ void SettingLine(PatternWork* work, const char* line, int32_t length) {
         }
         return;
     }
+    Note(work, PATTERN_NOTE_SETTING, line);
 }
 
 // One item of a number list: a~b, a(k) or a, tried in that order; text after
@@ -205,7 +234,7 @@ void SettingLine(PatternWork* work, const char* line, int32_t length) {
 void ListItem(PatternWork* work, const char* item) {
     const char* p = item;
     int32_t a;
-    if (!Scan_Int(&p, &a)) return;
+    if (!Scan_Int(&p, &a)) return Note(work, PATTERN_NOTE_ITEM, item);
     int32_t b;
     const char* q = p + 1;
     if (*p == '~' && Scan_Int(&q, &b)) {
@@ -291,9 +320,13 @@ void LineText(PatternWork* work, char* line, int32_t length) {
     case '/': DirectiveLine(work, line, length); break;
     case '{':
         if (g_state.inLoop && g_state.depth < INT32_MAX) g_state.depth++;
+        if (!g_state.inLoop) Note(work, PATTERN_NOTE_OPENBRACE, nullptr);
         break;
     case '}':
-        if (g_state.depth > 0) g_state.depth--;
+        if (g_state.depth > 0)
+            g_state.depth--;
+        else
+            Note(work, PATTERN_NOTE_CLOSEBRACE, nullptr);
         EndOfLine(work);
         break;
     case '$': SettingLine(work, line, length); break;
@@ -578,6 +611,7 @@ void Pattern_StartJob() {
 
 bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->sink = sink;
+    work->note = PatternNote{nullptr, nullptr};
     work->token = StrBuf_New();
     RunList_Init(&work->direct);
     work->directCount = 0;

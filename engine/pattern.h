@@ -57,9 +57,31 @@ struct PatternSink {
                      int64_t step);
 };
 
+// What the interpreter tells a listener (PatternWork::note) as it reads: the
+// numbers it makes, and the text it passes over, which the language ignores
+// without a word. A job has no listener; the pattern check has one.
+enum PatternNoteKind : int32_t {
+    PATTERN_NOTE_RUN = 1,        // a, b, c: start, count, step of numbers made
+    PATTERN_NOTE_ITEM = 2,       // text: a list item that reads as no number (skipped)
+    PATTERN_NOTE_NOPAREN = 3,    // text: a directive or setting line not ending in ')'
+    PATTERN_NOTE_WORD = 4,       // text: a directive word that names no directive
+    PATTERN_NOTE_ARGS = 5,       // text: directive arguments not read to their end
+    PATTERN_NOTE_SETTING = 6,    // text: a setting line that changes nothing
+    PATTERN_NOTE_OPENBRACE = 7,  // an opening brace with no loop open (ignored)
+    PATTERN_NOTE_CLOSEBRACE = 8, // a closing brace with no block open
+    PATTERN_NOTE_LOOP = 9,       // a, b: a loop opened with count a and step b
+};
+
+struct PatternNote {
+    void* context;
+    // text is valid during the call only; null for kinds without text.
+    void (*hear)(void* context, int32_t kind, const char* text, int64_t a, int64_t b, int64_t c);
+};
+
 // One job's working buffers.
 struct PatternWork {
     PatternSink sink;
+    PatternNote note; // hear null: nobody listens (every job)
     StrBuf* token;
     RunList direct;      // numbers waiting for delivery
     int64_t directCount; // how many numbers direct holds

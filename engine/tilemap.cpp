@@ -188,6 +188,25 @@ int32_t TileMap_RunEx(const char* /*inputName*/, const char* outputName, const c
 
 int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* context,
                          int32_t holdLimit, uint8_t* map, TileMapFailure* failure) {
+    return TileMap_FillTextNoted(job, source, context, holdLimit, map, failure,
+                                 PatternNote{nullptr, nullptr});
+}
+
+int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t length,
+                          TileMapReport* report) {
+    report->failure = TILEMAP_OK;
+    report->fileCode = FILE_OK;
+    report->tempName = nullptr;
+    if (!outputName || !*outputName) return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+    Output out = {nullptr, nullptr, false};
+    if (OpenOutput(outputName, "", &out, report)) WriteMap(&out, bytes, length, report);
+    CloseOutput(&out);
+    return report->failure == TILEMAP_OK ? 1 : 0;
+}
+
+int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, void* context,
+                              int32_t holdLimit, uint8_t* map, TileMapFailure* failure,
+                              PatternNote note) {
     // Blocks of text as large as a line that is held whole, so that most
     // lines are read in place.
     constexpr uint32_t BLOCK = 65536;
@@ -196,6 +215,7 @@ int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* 
     PatternWork work;
     bool ready = PatternWork_Init(&work, MapFill_Sink(&fill));
     if (holdLimit > 0) work.holdLimit = holdLimit;
+    work.note = note;
     char* block = static_cast<char*>(Mem_Alloc(BLOCK + 1));
     *failure = TILEMAP_OK;
     if (!ready || !block) {

@@ -2,6 +2,7 @@
 // file into a tile map file of one byte per entry.
 #pragma once
 #include <cstdint>
+#include "engine/pattern.h"
 #include "textlib/strbuf.h"
 
 enum : int32_t {
@@ -98,6 +99,20 @@ typedef uint32_t (*TileMapTextSource)(char* out, uint32_t room, void* context);
 // longer than holdLimit bytes (0: 65536); see Pattern_Text.
 int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* context,
                          int32_t holdLimit, uint8_t* map, TileMapFailure* failure);
+
+// The same, with a listener that hears what the interpreter reads and
+// passes over (the pattern check); the map is the one the job makes.
+int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, void* context,
+                              int32_t holdLimit, uint8_t* map, TileMapFailure* failure,
+                              PatternNote note);
+
+// Writes length bytes to the file outputName (UTF-8) with the care a job's
+// map gets: links followed, a folder, a read-only or busy file refused, an
+// exclusive temporary put in place in one step and synced, a device written
+// straight. Returns 1, or 0 with the failure in report (OUTPUT, TEMP or
+// WRITE); the output is then as it was.
+int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t length,
+                          TileMapReport* report);
 
 struct TextStream;
 // Runs a job on a pattern stream already open, which the caller owns and

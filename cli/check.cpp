@@ -1,0 +1,126 @@
+// tilemap check PATTERN: runs the job without writing its map and says,
+// line by line, what the pattern language would pass over in silence, then
+// sums up how the map came out.
+#include "cli/check.h"
+#include "cli/args.h"
+#include "engine/check.h"
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char USAGE[] =
+    "Usage: tilemap check [-i N] [-o N] [-m import|undo] [--quiet] PATTERN\n"
+    "Runs the job of PATTERN without writing a map and reports, as FILE:LINE: warning: ...,\n"
+    "what the pattern language passes over in silence: numbers outside the input tiles or above\n"
+    "255, items that are no number, directives it cannot read, braces without their pair, a loop\n"
+    "still open at the end and lines never reached because the map was full. Then a summary.\n"
+    "\n"
+    "  -i, --inputs N    tiles of the input, 1..2073600 (default 255)\n"
+    "  -o, --outputs N   slots of the output, 1..2073600 (default 188)\n"
+    "  -m, --method M    import or undo (default import), as for the job\n"
+    "  -q, --quiet       print only the count of warnings\n"
+    "      --help        show this help and exit\n"
+    "Exit status 0 without warnings, 1 with warnings or an unreadable pattern, 2 for a usage\n"
+    "error.\n";
+
+void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
+    const bool one = d.value == d.extra;
+    const long long v = d.value, e = d.extra;
+    printf("%s:%d: warning: ", file, d.line);
+    switch (d.kind) {
+    case CHECK_RANGE:
+        if (one)
+            printf("number %lld is outside 1..%d: %s\n", v, job.inputCount,
+                   job.method == EFFECT_MAP_UNDO ? "it is skipped" : "the slot stays empty");
+        else
+            printf("numbers from %lld to %lld reach outside 1..%d: %s\n", v, e, job.inputCount,
+                   job.method == EFFECT_MAP_UNDO ? "those are skipped" : "those slots stay empty");
+        break;
+    case CHECK_BYTE:
+        if (one)
+            printf("number %lld is above 255: it is written as its low byte, %lld\n", v, v & 255);
+        else
+            printf("numbers from %lld to %lld are above 255: each is written as its low byte\n", v,
+                   e);
+        break;
+    case CHECK_ITEM: printf("'%s' does not read as a number: it is skipped\n", d.text); break;
+    case CHECK_NOPAREN: printf("'%s' does not end with ')': the line is ignored\n", d.text); break;
+    case CHECK_WORD: printf("'%s' names no directive: the line is ignored\n", d.text); break;
+    case CHECK_ARGS:
+        printf("the arguments '%s' cannot be read whole: the rest takes its default\n", d.text);
+        break;
+    case CHECK_SETTING: printf("'%s' changes no directive word\n", d.text); break;
+    case CHECK_OPENBRACE: printf("'{' with no loop open: it is ignored\n"); break;
+    case CHECK_CLOSEBRACE: printf("'}' with no '{' open\n"); break;
+    case CHECK_OPENLOOP:
+        printf("this loop is still open at the end of the file: its numbers are dropped\n");
+        break;
+    default:
+        printf("the map is full before this line: %lld line%s from here on %s never reached\n", v,
+               v == 1 ? "" : "s", v == 1 ? "is" : "are");
+        break;
+    }
+}
+
+bool ParseCount(const char* text, int32_t* count) {
+    uint64_t v;
+    if (!Args_Number(text, 1, TILEMAP_MAX_COUNT, &v) || text[1] == 'x' || text[1] == 'X')
+        return false;
+    *count = static_cast<int32_t>(v);
+    return true;
+}
+
+} // namespace
+
+int Check_Main(int argc, char** argv, int first) {
+    ArgOption options[] = {{"--inputs", 'i', true, nullptr, false},
+                           {"--outputs", 'o', true, nullptr, false},
+                           {"--method", 'm', true, nullptr, false},
+                           {"--quiet", 'q', false, nullptr, false}};
+    const char* files[1];
+    int fileCount = 0;
+    int status = Args_Parse(argc, argv, first, options, 4, files, 1, &fileCount, USAGE);
+    if (status >= 0) return status;
+    if (fileCount < 1) return Args_UsageError("check needs the pattern file", nullptr);
+    TileMapJob job = TileMap_StartValues();
+    if (options[0].value && !ParseCount(options[0].value, &job.inputCount))
+        return Args_UsageError("the input count must be a number from 1 to 2073600:",
+                               options[0].value);
+    if (options[1].value && !ParseCount(options[1].value, &job.outputCount))
+        return Args_UsageError("the output count must be a number from 1 to 2073600:",
+                               options[1].value);
+    if (options[2].value) {
+        if (strcmp(options[2].value, "import") == 0)
+            job.method = EFFECT_MAP_IMPORT;
+        else if (strcmp(options[2].value, "undo") == 0)
+            job.method = EFFECT_MAP_UNDO;
+        else
+            return Args_UsageError("the method must be import or undo, not", options[2].value);
+    }
+    std::string name;
+    if (!Args_ToEngineName(files[0], &name))
+        return Args_UsageError("file name too long:", files[0]);
+    CheckResult result;
+    const int32_t warnings = Check_Run(name.c_str(), &job, &result);
+    if (warnings < 0) {
+        if (result.failure == TILEMAP_FAIL_PATTERN)
+            fprintf(stderr, "tilemap: cannot open the pattern file '%s': %s\n", files[0],
+                    Args_FileCodeText(result.fileCode));
+        else
+            fprintf(stderr, "tilemap: out of memory checking '%s'\n", files[0]);
+        Check_Free(&result);
+        return 1;
+    }
+    if (!options[3].seen) {
+        for (int32_t i = 0; i < result.count; i++)
+            Say(files[0], result.list[i], job);
+        const CheckSummary& s = result.summary;
+        printf("%s: %d slots filled, %d empty slots, %d input tiles never used, %d tiles used "
+               "more than once\n",
+               files[0], s.filled, s.empty, s.unused, s.repeated);
+    }
+    printf("%d warning%s\n", warnings, warnings == 1 ? "" : "s");
+    Check_Free(&result);
+    return warnings > 0 ? 1 : 0;
+}

@@ -1,0 +1,210 @@
+// The pattern check. The pattern's text comes through the job's own text
+// reader and is handed to the job's fill one line at a time, so the line
+// that the interpreter is reading is known whenever its listener hears
+// something. The summary comes from the forward map of the same pattern.
+#include "engine/check.h"
+#include "engine/pattern.h"
+#include "textlib/mem.h"
+#include "textlib/textstream.h"
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr uint32_t BLOCK = 65536;
+
+struct Feed {
+    TextStream* stream;
+    char* buffer;
+    uint32_t at, end;
+    int32_t line;
+    bool lineEnded;
+};
+
+// Hands out the text up to the end of the current line at most.
+uint32_t FeedLine(char* out, uint32_t room, void* context) {
+    Feed* f = static_cast<Feed*>(context);
+    if (f->lineEnded) f->line++, f->lineEnded = false;
+    if (f->at == f->end) {
+        f->at = 0;
+        f->end = TextStream_ReadText(f->buffer, BLOCK, f->stream);
+        if (f->end == 0) return 0;
+    }
+    const char* lf = static_cast<const char*>(memchr(f->buffer + f->at, '\n', f->end - f->at));
+    uint32_t n = lf ? static_cast<uint32_t>(lf - (f->buffer + f->at)) + 1 : f->end - f->at;
+    if (n > room) n = room;
+    memcpy(out, f->buffer + f->at, n);
+    f->at += n;
+    f->lineEnded = out[n - 1] == '\n';
+    return n;
+}
+
+struct Listener {
+    CheckResult* result;
+    Feed* feed;
+    const TileMapJob* job;
+    int32_t loopLine;
+    bool noMemory;
+};
+
+void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra) {
+    CheckResult* r = l->result;
+    if (r->count == r->capacity) {
+        const int32_t capacity = r->capacity ? r->capacity * 2 : 16;
+        auto* list = static_cast<CheckDiagnostic*>(Mem_Alloc(sizeof(CheckDiagnostic) * capacity));
+        if (!list) {
+            l->noMemory = true;
+            return;
+        }
+        if (r->count) memcpy(list, r->list, sizeof(CheckDiagnostic) * r->count);
+        Mem_Free(r->list);
+        r->list = list;
+        r->capacity = capacity;
+    }
+    CheckDiagnostic* d = &r->list[r->count++];
+    d->line = line;
+    d->kind = kind;
+    d->value = value;
+    d->extra = extra;
+    size_t n = 0;
+    // A list item ends at its comma.
+    while (text && text[n] && n < sizeof d->text - 1 && !(kind == CHECK_ITEM && text[n] == ','))
+        n++;
+    if (n) memcpy(d->text, text, n);
+    d->text[n] = 0;
+}
+
+// The smallest and largest numbers a run makes, on every pass of an open loop.
+void Numbers(Listener* l, int64_t start, int64_t count, int64_t step) {
+    const PatternState* s = Pattern_State();
+    if (start == 0 && step == 0) return; // empty slots, on purpose
+    int64_t lo = start, hi = start + (count - 1) * step;
+    if (lo > hi) std::swap(lo, hi);
+    if (s->inLoop) {
+        if (s->count <= 0) return; // the loop makes no pass
+        const int64_t shift = (s->count - 1) * static_cast<int64_t>(s->step);
+        if (shift < 0) lo += shift;
+        if (shift > 0) hi += shift;
+    }
+    const int32_t line = l->feed->line;
+    if (lo < 0 || hi > l->job->inputCount) {
+        Add(l, line, CHECK_RANGE, nullptr, lo, hi);
+    } else if (hi > 255 && l->job->method == EFFECT_MAP_IMPORT) {
+        Add(l, line, CHECK_BYTE, nullptr, lo > 256 ? lo : 256, hi);
+    }
+}
+
+void Hear(void* context, int32_t kind, const char* text, int64_t a, int64_t b, int64_t c) {
+    Listener* l = static_cast<Listener*>(context);
+    const int32_t line = l->feed->line;
+    switch (kind) {
+    case PATTERN_NOTE_RUN: return Numbers(l, a, b, c);
+    case PATTERN_NOTE_LOOP: l->loopLine = line; return;
+    case PATTERN_NOTE_ITEM: return Add(l, line, CHECK_ITEM, text, 0, 0);
+    case PATTERN_NOTE_NOPAREN: return Add(l, line, CHECK_NOPAREN, text, 0, 0);
+    case PATTERN_NOTE_WORD: return Add(l, line, CHECK_WORD, text, 0, 0);
+    case PATTERN_NOTE_ARGS: return Add(l, line, CHECK_ARGS, text, 0, 0);
+    case PATTERN_NOTE_SETTING: return Add(l, line, CHECK_SETTING, text, 0, 0);
+    case PATTERN_NOTE_OPENBRACE: return Add(l, line, CHECK_OPENBRACE, nullptr, 0, 0);
+    case PATTERN_NOTE_CLOSEBRACE: return Add(l, line, CHECK_CLOSEBRACE, nullptr, 0, 0);
+    default: return;
+    }
+}
+
+// After a full map: the first line still to come that says anything, and
+// how many such lines there are.
+void Unreached(Listener* l) {
+    Feed* f = l->feed;
+    char piece[BLOCK + 1];
+    bool lineStart = true, counted = false;
+    int32_t first = 0, lines = 0;
+    while (!f->lineEnded) // the rest of the line where the map filled
+        if (FeedLine(piece, BLOCK, f) == 0) return;
+    for (uint32_t n; (n = FeedLine(piece, BLOCK, f)) > 0;) {
+        if (lineStart) counted = piece[0] == '#';
+        for (uint32_t i = 0; i < n && !counted; i++)
+            if (piece[i] != '\n' && piece[i] != ' ' && piece[i] != '\t' && piece[i] != '\r') {
+                counted = true;
+                lines++;
+                if (!first) first = f->line;
+            }
+        lineStart = f->lineEnded;
+    }
+    if (first) Add(l, first, CHECK_UNREACHED, nullptr, lines, 0);
+}
+
+void Summarise(const uint8_t* map, const TileMapJob* job, CheckSummary* s) {
+    s->unused = s->repeated = 0;
+    int32_t uses[256] = {};
+    for (int32_t i = 0; i < job->outputCount; i++)
+        uses[map[i]]++;
+    s->empty = uses[0];
+    s->filled = job->outputCount - uses[0];
+    const int32_t tiles = job->inputCount < 255 ? job->inputCount : 255;
+    for (int32_t t = 1; t <= tiles; t++) {
+        s->unused += uses[t] == 0;
+        s->repeated += uses[t] > 1;
+    }
+    if (job->inputCount > 255) s->unused += job->inputCount - 255; // no byte names them
+}
+
+} // namespace
+
+int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result) {
+    memset(result, 0, sizeof *result);
+    PatternKeyword words[PATTERN_KEYWORDS];
+    memcpy(words, Pattern_Keywords(), sizeof words);
+    TextStream* stream = nullptr;
+    result->fileCode = TextStream_Open(patternName, FILE_READ, &stream);
+    if (result->fileCode != FILE_OK) {
+        result->failure = TILEMAP_FAIL_PATTERN;
+        return -1;
+    }
+    Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false};
+    Listener l = {result, &feed, job, 0, false};
+    const int32_t length = TileMap_MapLength(job);
+    result->map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length)));
+    uint8_t* forward = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(job->outputCount)));
+    if (feed.buffer && result->map && forward) {
+        result->taken = TileMap_FillTextNoted(job, FeedLine, &feed, 0, result->map,
+                                              &result->failure, PatternNote{&l, Hear});
+        const int32_t filled = result->failure == TILEMAP_OK ? result->taken : 0;
+        if (filled == job->outputCount)
+            Unreached(&l);
+        else if (Pattern_State()->inLoop)
+            Add(&l, l.loopLine, CHECK_OPENLOOP, nullptr, 0, 0);
+        // The summary from the forward map of the same pattern, read again
+        // with the directive words it started with.
+        PatternKeyword after[PATTERN_KEYWORDS];
+        memcpy(after, Pattern_Keywords(), sizeof after);
+        memcpy(Pattern_Keywords(), words, sizeof words);
+        TextStream_Close(stream);
+        stream = nullptr;
+        TileMapJob plain = *job;
+        plain.method = EFFECT_MAP_IMPORT;
+        TileMapFailure failure;
+        if (job->method == EFFECT_MAP_IMPORT) {
+            memcpy(forward, result->map, static_cast<size_t>(length));
+        } else if (TextStream_Open(patternName, FILE_READ, &stream) == FILE_OK) {
+            Feed again = {stream, feed.buffer, 0, 0, 1, false};
+            TileMap_FillText(&plain, FeedLine, &again, 0, forward, &failure);
+        }
+        memcpy(Pattern_Keywords(), after, sizeof after);
+        Summarise(forward, job, &result->summary);
+    } else {
+        result->failure = TILEMAP_FAIL_NOMEM;
+    }
+    if (l.noMemory) result->failure = TILEMAP_FAIL_NOMEM;
+    TextStream_Close(stream);
+    Mem_Free(feed.buffer);
+    Mem_Free(forward);
+    return result->failure == TILEMAP_FAIL_NOMEM ? -1 : result->count;
+}
+
+void Check_Free(CheckResult* result) {
+    Mem_Free(result->list);
+    Mem_Free(result->map);
+    result->list = nullptr;
+    result->map = nullptr;
+    result->count = result->capacity = 0;
+}

@@ -1,0 +1,175 @@
+// Tile formats, tile pixels and the application of a map to a graphic. The
+// files are read whole and the result is built in memory before the output
+// is touched, so a refused or failed application writes nothing.
+#include "engine/tile.h"
+#include "textlib/file.h"
+#include "textlib/mem.h"
+#include <cstring>
+
+namespace {
+
+// The format ids of the tile format table: plain and inverted by bpp.
+uint32_t FormatId(uint16_t bitsPerPixel, bool inverted) {
+    switch (bitsPerPixel) {
+    case 1: return inverted ? 1 : 0;
+    case 2: return inverted ? 3 : 2;
+    case 3: return 4;
+    case 4: return inverted ? 6 : 5;
+    default: return 7;
+    }
+}
+
+bool ReadNumber(const char** p, uint32_t* value, uint32_t max) {
+    uint32_t v = 0;
+    const char* q = *p;
+    while (*q >= '0' && *q <= '9' && v <= max)
+        v = v * 10 + static_cast<uint32_t>(*q++ - '0');
+    if (q == *p || v == 0 || v > max) return false;
+    *p = q;
+    *value = v;
+    return true;
+}
+
+int32_t Refuse(TileApplyReport* report, TileApplyFailure failure, uint32_t code) {
+    report->failure = failure;
+    report->fileCode = code;
+    return 0;
+}
+
+} // namespace
+
+TileFormat Tile_MakeFormat(uint16_t width, uint16_t height, uint16_t bitsPerPixel, bool inverted) {
+    TileFormat f = {};
+    f.width = width;
+    f.height = height;
+    f.bitsPerPixel = bitsPerPixel;
+    f.tileBytes = (static_cast<uint32_t>(height) * bitsPerPixel * width + 7) >> 3;
+    const uint32_t stride = bitsPerPixel == 3 ? (f.tileBytes + 2) / 3 * 3 : f.tileBytes;
+    f.stride = static_cast<uint16_t>(stride);
+    f.formatId = FormatId(bitsPerPixel, inverted);
+    return f;
+}
+
+bool Tile_ParseFormat(const char* text, TileFormat* format) {
+    uint32_t w, h, bpp;
+    const char* p = text;
+    if (!ReadNumber(&p, &w, 64) || *p++ != 'x' || !ReadNumber(&p, &h, 64) || *p++ != ':' ||
+        !ReadNumber(&p, &bpp, 8))
+        return false;
+    const bool inverted = *p == 'i';
+    if (inverted) p++;
+    if (*p || (bpp != 1 && bpp != 2 && bpp != 3 && bpp != 4 && bpp != 8)) return false;
+    if (inverted && (bpp == 3 || bpp == 8)) return false;
+    *format = Tile_MakeFormat(static_cast<uint16_t>(w), static_cast<uint16_t>(h),
+                              static_cast<uint16_t>(bpp), inverted);
+    return true;
+}
+
+bool Tile_IsInverted(const TileFormat* format) {
+    return format->formatId == 1 || format->formatId == 3 || format->formatId == 6;
+}
+
+uint32_t Tile_Pixel(const TileFormat* format, const uint8_t* tile, uint32_t x, uint32_t y) {
+    const uint32_t bpp = format->bitsPerPixel;
+    const uint32_t bit = (y * format->width + x) * bpp;
+    uint32_t value = 0;
+    // Bit by bit, so that a 3-bit pixel may straddle two bytes.
+    for (uint32_t i = 0; i < bpp; i++) {
+        const uint32_t b = bit + i;
+        const uint8_t byte = tile[b >> 3];
+        if (Tile_IsInverted(format))
+            value |= static_cast<uint32_t>((byte >> (b & 7)) & 1) << i;
+        else
+            value = value << 1 | ((byte >> (7 - (b & 7))) & 1);
+    }
+    return value;
+}
+
+bool TileApply_Build(const uint8_t* map, uint32_t mapLength, const uint8_t* graphic,
+                     uint64_t length, uint32_t stride, uint8_t* out, uint32_t* bad) {
+    const uint64_t tiles = stride ? length / stride : 0;
+    for (uint32_t k = 0; k < mapLength; k++, out += stride) {
+        const uint32_t t = map[k];
+        if (t == 0) {
+            memset(out, 0, stride);
+        } else if (t > tiles) {
+            *bad = k;
+            return false;
+        } else {
+            memcpy(out, graphic + static_cast<uint64_t>(t - 1) * stride, stride);
+        }
+    }
+    return true;
+}
+
+uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length) {
+    *bytes = nullptr;
+    *length = 0;
+    FileHandle* file = nullptr;
+    uint64_t size = 0;
+    uint32_t code = File_Open(name, FILE_READ, &file, &size);
+    if (code != FILE_OK) return code;
+    uint8_t* data = size < 0xFFFFFFFFu
+                        ? static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(size ? size : 1)))
+                        : nullptr;
+    if (!data) code = FILE_NOMEM;
+    uint32_t done = 0;
+    for (uint64_t at = 0; code == FILE_OK && at < size; at += done) {
+        code = File_ReadAt(file, data + at, at, static_cast<uint32_t>(size - at), &done);
+        if (code == FILE_OK && done == 0) size = at; // the file shrank meanwhile
+    }
+    File_Close(file);
+    if (code != FILE_OK) {
+        Mem_Free(data);
+        return code;
+    }
+    *bytes = data;
+    *length = size;
+    return FILE_OK;
+}
+
+int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* outputName,
+                      const char* intoName, uint32_t stride, uint64_t offset,
+                      TileApplyReport* report) {
+    memset(report, 0, sizeof *report);
+    uint8_t *map = nullptr, *graphic = nullptr, *result = nullptr;
+    uint64_t mapLength = 0, length = 0, resultLength = 0;
+    uint32_t code;
+    if ((code = Tile_ReadFile(mapName, &map, &mapLength)) != FILE_OK) {
+        Refuse(report, TILEAPPLY_FAIL_MAP, code);
+    } else if ((code = Tile_ReadFile(graphicName, &graphic, &length)) != FILE_OK) {
+        Refuse(report, TILEAPPLY_FAIL_GRAPHIC, code);
+    } else if (length < offset) {
+        Refuse(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
+    } else if (intoName && (code = Tile_ReadFile(intoName, &result, &resultLength)) != FILE_OK) {
+        Refuse(report, TILEAPPLY_FAIL_INTO, code);
+    } else {
+        const uint64_t size = mapLength * stride;
+        report->tiles = (length - offset) / stride;
+        report->need = offset + size;
+        if (intoName && resultLength < offset + size) {
+            Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
+        } else if (size >= 0xFFFFFFFFu ||
+                   (!intoName && !(result = static_cast<uint8_t*>(
+                                       Mem_Alloc(static_cast<size_t>(size ? size : 1)))))) {
+            Refuse(report, TILEAPPLY_FAIL_NOMEM, FILE_NOMEM);
+        } else {
+            if (!intoName) resultLength = size;
+            uint8_t* at = intoName ? result + offset : result;
+            uint32_t bad = 0;
+            if (!TileApply_Build(map, static_cast<uint32_t>(mapLength), graphic + offset,
+                                 length - offset, stride, at, &bad)) {
+                report->entry = bad + 1;
+                report->tile = map[bad];
+                Refuse(report, TILEAPPLY_FAIL_TILE, FILE_OK);
+            } else if (!TileMap_WriteFile(outputName, result, static_cast<uint32_t>(resultLength),
+                                          &report->output)) {
+                Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
+            }
+        }
+    }
+    Mem_Free(map);
+    Mem_Free(graphic);
+    Mem_Free(result);
+    return report->failure == TILEAPPLY_OK ? 1 : 0;
+}

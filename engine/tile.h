@@ -1,0 +1,63 @@
+// Tile graphics: a tile format's byte size and stride, the pixels of one
+// tile, and a tile map applied to the tiles of a graphic. A graphic holds its
+// tiles one after another from an offset, each stride bytes long; a tile's
+// pixels are packed row by row with no padding between rows.
+#pragma once
+#include <cstdint>
+#include "engine/tilemap.h"
+
+// Works out tile bytes and stride as the bitmap format popup does: tile bytes
+// (height * bpp * width + 7) >> 3, stride the same, rounded up to a multiple
+// of 3 at 3 bits per pixel. formatId: the table's id for bpp, inverted or not.
+TileFormat Tile_MakeFormat(uint16_t width, uint16_t height, uint16_t bitsPerPixel, bool inverted);
+// Reads "WxH:BPP" (W, H 1..64; BPP 1, 2, 3, 4 or 8), with an "i" after BPP
+// for the inverted formats (1, 2 and 4 bits per pixel). False when text is
+// none of these.
+bool Tile_ParseFormat(const char* text, TileFormat* format);
+// True for the inverted formats: their leftmost pixel is in a byte's low bits.
+bool Tile_IsInverted(const TileFormat* format);
+// The value of pixel (x, y) of the tile at tile (format->tileBytes bytes).
+uint32_t Tile_Pixel(const TileFormat* format, const uint8_t* tile, uint32_t x, uint32_t y);
+
+// Why applying a map failed.
+enum TileApplyFailure : int32_t {
+    TILEAPPLY_OK = 0,
+    TILEAPPLY_FAIL_MAP = 1,       // the map file cannot be read (fileCode)
+    TILEAPPLY_FAIL_GRAPHIC = 2,   // the graphic file cannot be read (fileCode)
+    TILEAPPLY_FAIL_INTO = 3,      // the file to write into cannot be read (fileCode)
+    TILEAPPLY_FAIL_OFFSET = 4,    // the graphic is shorter than the offset
+    TILEAPPLY_FAIL_TILE = 5,      // entry names a tile past the graphic's end
+    TILEAPPLY_FAIL_INTOSHORT = 6, // the file to write into is too short for the result
+    TILEAPPLY_FAIL_NOMEM = 7,
+    TILEAPPLY_FAIL_OUTPUT = 8, // writing the output failed (output says how)
+};
+
+struct TileApplyReport {
+    TileApplyFailure failure;
+    uint32_t fileCode;
+    uint32_t entry;       // TILEAPPLY_FAIL_TILE: the 1-based map entry
+    uint32_t tile;        // and the tile it names
+    uint64_t tiles;       // the tiles the graphic holds from the offset
+    uint64_t need;        // TILEAPPLY_FAIL_INTOSHORT: the bytes the result needs
+    TileMapReport output; // TILEAPPLY_FAIL_OUTPUT
+};
+
+// Output tile k is graphic tile map[k] (1-based; 0 is a tile of zero bytes).
+// Writes mapLength * stride bytes to out. Returns false, with the first bad
+// entry (0-based) in *bad, when an entry names a tile that graphic (length
+// bytes from its offset) does not hold whole; out is then incomplete.
+bool TileApply_Build(const uint8_t* map, uint32_t mapLength, const uint8_t* graphic,
+                     uint64_t length, uint32_t stride, uint8_t* out, uint32_t* bad);
+
+// Applies the map file to the tiles of the graphic file from offset, each
+// stride bytes, and writes the result as outputName, with the care of a
+// job's output; with intoName, the result is written at offset into a copy
+// of that file instead. All names UTF-8. Returns 1, or 0 with the reason in
+// report; nothing is then written.
+int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* outputName,
+                      const char* intoName, uint32_t stride, uint64_t offset,
+                      TileApplyReport* report);
+
+// Reads the whole file name (UTF-8) into *bytes (Mem_Free) and *length; a
+// file layer code. Files of 4 GiB or more are FILE_NOMEM.
+uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length);

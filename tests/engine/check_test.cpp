@@ -1,0 +1,94 @@
+// Covers the pattern check: that it makes the job's map on random patterns in both methods (it
+// reads through the same interpreter, line by line), and a table of patterns with the
+// diagnostics and line numbers expected, each pattern read in every encoding.
+#include "engine/check.h"
+#include "tests/engine/pattern_gen.h"
+#include "tests/textlib/testdir.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Check, MakesTheJobsMap) {
+    TestDir dir;
+    const std::string p = dir / "p", o = dir / "o";
+    for (uint64_t seed = 1; seed <= 150; seed++) {
+        PatternGen gen(seed);
+        std::string pattern;
+        for (const std::string& line : gen.Lines())
+            pattern += line;
+        WriteFile(p, pattern);
+        TileMapJob job = TileMap_StartValues();
+        job.inputCount = static_cast<int32_t>(gen.In(1, 300));
+        job.outputCount = static_cast<int32_t>(gen.In(1, 300));
+        job.method = static_cast<int32_t>(seed % 2);
+        Pattern_ResetKeywords();
+        WriteFile(o, "");
+        const int32_t taken = TileMap_Run("", o.c_str(), p.c_str(), &job);
+        Pattern_ResetKeywords();
+        CheckResult result;
+        ASSERT_GE(Check_Run(p.c_str(), &job, &result), 0);
+        const std::string map(reinterpret_cast<char*>(result.map), TileMap_MapLength(&job));
+        EXPECT_EQ(std::make_pair(result.taken, map),
+                  std::make_pair(taken, taken ? ReadFile(o) : map))
+            << "seed " << seed << "\n"
+            << pattern;
+        Check_Free(&result);
+    }
+}
+
+// The text in an encoding with its byte-order mark (ASCII text only).
+std::string Encode(const std::string& text, int encoding) {
+    static const char* const MARKS[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+    const int width[] = {1, 1, 2, 2, 4};
+    std::string out = encoding == 4 ? std::string("\xFF\xFE\0\0", 4) : MARKS[encoding];
+    for (char c : text) {
+        std::string unit(width[encoding], 0);
+        unit[encoding == 3 ? 1 : 0] = c;
+        out += unit;
+    }
+    return out;
+}
+
+TEST(Check, DiagnosticsAndLines) {
+    const struct {
+        const char* pattern;
+        int32_t inputs, outputs, method;
+        const char* expected; // line:kind of each diagnostic; then filled, empty, unused, repeated
+    } cases[] = {
+        // clang-format off
+        {"1,2,3\n", 3, 3, 0, "| 3 0 0 0"},
+        {"1,9,-1,0\n2 x,y2\n", 8, 8, 0, "1:1 1:1 2:3 | 2 6 6 0"},
+        {"# a\n300,256~258\n", 300, 4, 0, "2:2 2:2 | 3 1 297 0"},
+        {"/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n$SET(LOOP,\"\")\n/NOPE(1)\n", 9, 2, 0,
+         "1:4 2:4 3:7 4:7 5:5 | 0 2 9 0"},
+        {"/REPEAT(1,x)\n/REPEAT(q)\n/REPEAT(1,2,3,4)\n/REPEAT(2,1)\n", 9, 9, 0,
+         "1:6 2:6 3:6 | 4 5 6 1"},
+        {"{\n}\n1\n/LOOP(3,1)\n{\n2\n", 9, 9, 0, "1:8 2:9 4:10 | 1 8 8 0"},
+        {"/LOOP(3,4)\n1,2\n", 9, 9, 0, "2:1 | 5 4 4 0"},
+        {"1~4\n\n# full\n5\n6\n", 4, 4, 0, "4:11 | 4 0 0 0"},
+        {"4,9,1\n", 4, 4, 1, "1:1 | 2 2 2 0"},
+        // clang-format on
+    };
+    TestDir dir;
+    for (const auto& c : cases)
+        for (int encoding = 0; encoding < 5; encoding++) {
+            WriteFile(dir / "p", Encode(c.pattern, encoding));
+            TileMapJob job = TileMap_StartValues();
+            job.inputCount = c.inputs, job.outputCount = c.outputs, job.method = c.method;
+            Pattern_ResetKeywords();
+            CheckResult r;
+            const int32_t n = Check_Run((dir / "p").c_str(), &job, &r);
+            std::string got;
+            for (int32_t i = 0; i < r.count; i++)
+                got += std::to_string(r.list[i].line) + ":" + std::to_string(r.list[i].kind) + " ";
+            got += "| " + std::to_string(r.summary.filled) + " " + std::to_string(r.summary.empty) +
+                   " " + std::to_string(r.summary.unused) + " " +
+                   std::to_string(r.summary.repeated);
+            EXPECT_EQ(std::make_pair(got, n), std::make_pair(std::string(c.expected), r.count))
+                << c.pattern << " encoding " << encoding;
+            Check_Free(&r);
+        }
+    Pattern_ResetKeywords();
+}
+
+} // namespace
