@@ -24,14 +24,21 @@ namespace {
 
 constexpr int LABEL_SIZE = 64;
 
-PopupExchange exchange;     // between a launcher and its popup
-PopupExchange working;      // the open popup's own copy
-int32_t rememberedRow = 0;  // the format row last confirmed
+PopupExchange exchange;    // between a launcher and its popup
+PopupExchange working;     // the open popup's own copy
+int32_t rememberedRow = 0; // the format row last confirmed
+// Set once the open popup has been ended: ending hides it and gives the
+// activation away, and that loss must not turn an Enter into a cancel.
+bool ending = false;
+
+void Popup_End(HWND popup, int result) {
+    ending = true;
+    EndDialog(popup, result);
+}
 
 // A numeric field and its up-down for [minimum, maximum], showing value;
 // the field takes no more characters than the largest value needs.
-void SetUpNumber(HWND popup, int field, int spin, int32_t minimum, int32_t maximum,
-                 int32_t value) {
+void SetUpNumber(HWND popup, int field, int spin, int32_t minimum, int32_t maximum, int32_t value) {
     SendDlgItemMessageA(popup, field, EM_LIMITTEXT, strlen(Num_Format(maximum, 10)), 0);
     SetDlgItemTextA(popup, field, Num_Format(value, 10));
     SendDlgItemMessageA(popup, spin, UDM_SETRANGE32, minimum, maximum);
@@ -52,8 +59,7 @@ int32_t ReadAcross(HWND popup) {
 
 int32_t ReadDown(HWND popup) {
     const PopupLimits& l = working.limits;
-    return Field_ReadNumber(popup, IDC_POPUP_DOWN, l.minimumDown, l.maximumDown, l.minimumDown,
-                            10);
+    return Field_ReadNumber(popup, IDC_POPUP_DOWN, l.minimumDown, l.maximumDown, l.minimumDown, 10);
 }
 
 // Both fields show their clamped value when they lose the focus; bad text
@@ -71,11 +77,12 @@ BOOL Popup_OnNumberCommand(HWND popup, int id, int code) {
 // Losing activation (to the tool dialog, another program, the taskbar)
 // counts as cancel.
 BOOL Popup_OnActivate(HWND popup, WPARAM wParam) {
-    if (LOWORD(wParam) == 0) EndDialog(popup, IDCANCEL);
+    if (LOWORD(wParam) == 0 && !ending) Popup_End(popup, IDCANCEL);
     return TRUE;
 }
 
 BOOL Grid_OnInit(HWND popup) {
+    ending = false;
     working = exchange;
     SetUpBothNumbers(popup, working.columns, working.rows);
     Wnd_PlaceBelow(popup, working.anchor);
@@ -86,7 +93,7 @@ void Grid_OnEnter(HWND popup) {
     working.columns = ReadAcross(popup);
     working.rows = ReadDown(popup);
     exchange = working;
-    EndDialog(popup, IDOK);
+    Popup_End(popup, IDOK);
 }
 
 void FillColourBox(HWND box) {
@@ -104,6 +111,7 @@ void FillColourBox(HWND box) {
 }
 
 BOOL Format_OnInit(HWND popup) {
+    ending = false;
     working = exchange;
     SetUpBothNumbers(popup, working.format.width, working.format.height);
     HWND box = GetDlgItem(popup, IDC_POPUP_COLOURS);
@@ -131,13 +139,13 @@ void Format_OnEnter(HWND popup) {
     f.tileBytes = static_cast<uint32_t>(size.bytes);
     f.stride = static_cast<uint16_t>(size.stride);
     exchange = working;
-    EndDialog(popup, IDOK);
+    Popup_End(popup, IDOK);
 }
 
 BOOL Popup_OnCommand(HWND popup, int id, int code, void (*enter)(HWND)) {
     switch (id) {
     case IDOK: enter(popup); return TRUE;
-    case IDCANCEL: EndDialog(popup, IDCANCEL); return TRUE;
+    case IDCANCEL: Popup_End(popup, IDCANCEL); return TRUE;
     case IDC_POPUP_ACROSS:
     case IDC_POPUP_DOWN: return Popup_OnNumberCommand(popup, id, code);
     default: return FALSE;
@@ -149,8 +157,8 @@ BOOL Popup_OnCommand(HWND popup, int id, int code, void (*enter)(HWND)) {
 int RunPopup(HWND dialog, int fieldId, const PopupLimits& limits, int templateId, DLGPROC proc) {
     exchange.anchor = GetDlgItem(dialog, fieldId);
     exchange.limits = limits;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
-                                     nullptr, proc, 0);
+    INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr, proc, 0);
     return result == IDOK;
 }
 
@@ -194,8 +202,7 @@ INT_PTR CALLBACK GridPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM) 
 INT_PTR CALLBACK FormatPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: return Format_OnInit(popup);
-    case WM_COMMAND:
-        return Popup_OnCommand(popup, LOWORD(wParam), HIWORD(wParam), Format_OnEnter);
+    case WM_COMMAND: return Popup_OnCommand(popup, LOWORD(wParam), HIWORD(wParam), Format_OnEnter);
     case WM_ACTIVATE:
     case WM_ACTIVATEAPP: return Popup_OnActivate(popup, wParam);
     default: return FALSE;

@@ -102,8 +102,8 @@ BOOL Tool_OnInit(HWND dialog) {
     SetUpName(dialog, IDC_TOOL_PATTERN, s->patternName, IDM_TOOL_BROWSE_PATTERN);
     FillMethods(dialog);
     DragAcceptFiles(dialog, TRUE);
-    HANDLE legend = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES),
-                               IMAGE_BITMAP, 0, 0, LR_SHARED);
+    HANDLE legend = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES), IMAGE_BITMAP,
+                               0, 0, LR_SHARED);
     SendDlgItemMessageA(dialog, IDC_TOOL_LEGEND, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(legend));
     Wnd_CenterOverOwner(dialog);
@@ -145,8 +145,8 @@ void MakeFilter(char* filter, int labelId, const char* pattern) {
 // The chooser of a file name field. An open chooser first tells when the
 // field names no file, and starts empty then; it clears the result line at
 // the end. A save chooser starts from the field's name as it is.
-void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId,
-                   const char* pattern, const char* defaultExt) {
+void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, const char* pattern,
+                   const char* defaultExt) {
     const bool opening = chooser == GetOpenFileNameA;
     char name[DLG_PATH_SIZE] = "";
     GetDlgItemTextA(dialog, field, name, sizeof(name));
@@ -237,8 +237,8 @@ BOOL Tool_OnCommand(HWND dialog, int id, int code) {
                       "*.map;*.txt", "map");
         return TRUE;
     case IDM_TOOL_BROWSE_OUTPUT:
-        Tool_OnBrowse(dialog, IDC_TOOL_OUTPUT, GetSaveFileNameA, IDS_TOOL_MAP_FILTER,
-                      "*.bbl;*.txt", "bbl");
+        Tool_OnBrowse(dialog, IDC_TOOL_OUTPUT, GetSaveFileNameA, IDS_TOOL_MAP_FILTER, "*.bbl;*.txt",
+                      "bbl");
         return TRUE;
     case IDM_TOOL_BROWSE_INPUT:
         Tool_OnBrowse(dialog, IDC_TOOL_INPUT, GetOpenFileNameA, IDS_TOOL_GRAPHIC_FILTER,

@@ -76,8 +76,7 @@ TEST_P(Guide, EveryExampleMakesTheMapShown) {
         std::vector<int> map;
         for (unsigned char b : ReadFile(dir / "out.bbl"))
             map.push_back(b);
-        EXPECT_EQ(map, expected)
-            << GetParam() << " line " << e.line;
+        EXPECT_EQ(map, expected) << GetParam() << " line " << e.line;
     }
 }
 
