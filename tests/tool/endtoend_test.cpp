@@ -2,8 +2,10 @@
 // scratch folder and driven by the keyboard alone (Alt+C, H opens the tool;
 // Tab moves between fields; Enter makes the job and answers Yes), then
 // closed; its map must equal, byte for byte, the one the tilemap command
-// makes from the same pattern and counts. Every wait has a deadline and
-// ends early when the program ends.
+// makes from the same pattern and counts. Then both programs run from the
+// unpacked release package: the command remakes the shipped example maps
+// and the program opens its tool and ends with 0. Every wait has a deadline
+// and ends early when the program ends.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlwapi.h>
@@ -15,11 +17,12 @@ namespace {
 
 struct Program {
     PROCESS_INFORMATION pi = {};
-    Program(const std::string& name, std::string commandLine, const std::string& folder) {
+    // Starts path (relative to the test program's folder) in folder.
+    Program(std::string path, std::string commandLine, const std::string& folder) {
         char self[MAX_PATH] = "";
         GetModuleFileNameA(nullptr, self, sizeof(self));
         PathRemoveFileSpecA(self);
-        const std::string path = self + std::string("\\..\\bin\\") + name;
+        path = self + ("\\" + path);
         commandLine = "\"" + path + "\" " + commandLine;
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
@@ -44,6 +47,18 @@ struct Program {
             if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) return done();
         }
         return false;
+    }
+    // Brings the main window forward (a program started by one without
+    // windows does not come forward by itself) and opens the tool by its
+    // menu keys.
+    bool OpenTool(HWND* main, HWND* tool) {
+        if (WaitForInputIdle(pi.hProcess, UI_DEADLINE_MS)) return false;
+        *main = WindowWith(IDC_TEXT);
+        SetForegroundWindow(*main);
+        if (!Until([&] { return GetForegroundWindow() == *main; })) return false;
+        Ui_PressKey('C', true);
+        Ui_PressKey('H');
+        return Until([&] { return (*tool = WindowWith(IDC_TOOL_METHOD)) != nullptr; });
     }
     HWND Focus() {
         GUITHREADINFO info = {};
@@ -83,16 +98,9 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     TestDir dir;
     const std::string folder = std::filesystem::absolute(dir.path).string();
     WriteFile(dir / "sheet.map", "# interleave two halves\n/LOOP(6,1)\n1,7\n");
-    Program app("tileorder.exe", "", folder);
-    ASSERT_EQ(WaitForInputIdle(app.pi.hProcess, UI_DEADLINE_MS), 0u);
-    // A program started by one without windows is not put in front by itself.
-    HWND main = app.WindowWith(IDC_TEXT);
-    SetForegroundWindow(main);
-    ASSERT_TRUE(app.Until([&] { return GetForegroundWindow() == main; }));
-    Ui_PressKey('C', true);
-    Ui_PressKey('H');
-    HWND tool = nullptr;
-    ASSERT_TRUE(app.Until([&] { return (tool = app.WindowWith(IDC_TOOL_METHOD)) != nullptr; }));
+    Program app("..\\bin\\tileorder.exe", "", folder);
+    HWND main = nullptr, tool = nullptr;
+    ASSERT_TRUE(app.OpenTool(&main, &tool));
     const std::pair<int, std::string> fields[] = {{IDC_TOOL_PATTERN, "sheet.map"},
                                                   {IDC_TOOL_INPUT_COUNT, "12"},
                                                   {IDC_TOOL_OUTPUT_COUNT, "1,200"},
@@ -118,11 +126,34 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(app.ExitCode(), 0u);
 
-    Program command("tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
+    Program command("..\\bin\\tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
     EXPECT_EQ(command.ExitCode(), 0u);
     const std::string map = ReadFile(dir / "maps/sheet.bbl");
     EXPECT_EQ(map.size(), 1200u);
     EXPECT_EQ(map, ReadFile(dir / "command.bbl"));
+}
+
+TEST(EndToEnd, BothProgramsRunFromTheUnpackedPackage) {
+    const std::string folder =
+        std::filesystem::absolute("unpacked").string() + "\\tileorder-" TILEORDER_VERSION "\\";
+    for (const char* method : {"import", "undo"}) {
+        const std::string shipped =
+            folder + "examples\\interleave" + (method[0] == 'u' ? ".undo" : "") + ".bbl";
+        Program command("unpacked\\tileorder-" TILEORDER_VERSION "\\tilemap.exe",
+                        std::string("-i 64 -o 64 -m ") + method +
+                            " examples\\interleave.map remade.bbl",
+                        folder);
+        EXPECT_EQ(command.ExitCode(), 0u);
+        EXPECT_EQ(ReadFile(folder + "remade.bbl"), ReadFile(shipped)) << method;
+        EXPECT_EQ(ReadFile(shipped).size(), 64u);
+    }
+    Program app("unpacked\\tileorder-" TILEORDER_VERSION "\\tileorder.exe", "", folder);
+    HWND main = nullptr, tool = nullptr;
+    ASSERT_TRUE(app.OpenTool(&main, &tool));
+    Ui_PressKey(VK_ESCAPE);
+    EXPECT_TRUE(app.Until([&] { return !IsWindow(tool); }));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.ExitCode(), 0u);
 }
 
 } // namespace
