@@ -11,7 +11,6 @@
 #include <cstring>
 #include "dialogs/dlgutil.h"
 #include "resources/resource.h"
-#include "shell/icons.h"
 
 const TileFormatEntry tileFormatTable[TILE_FORMAT_ROWS] = {
     {IDS_FORMAT_ROW0 + 0, "BITMAP_1BPP", 1, 0}, {IDS_FORMAT_ROW0 + 1, "BITMAP_2BPP", 2, 2},
@@ -21,8 +20,6 @@ const TileFormatEntry tileFormatTable[TILE_FORMAT_ROWS] = {
 };
 
 namespace {
-
-constexpr int LABEL_SIZE = 64;
 
 PopupExchange exchange;    // between a launcher and its popup
 PopupExchange working;     // the open popup's own copy
@@ -97,16 +94,8 @@ void Grid_OnEnter(HWND popup) {
 }
 
 void FillColourBox(HWND box) {
-    for (const TileFormatEntry& row : tileFormatTable) {
-        char label[LABEL_SIZE] = "";
-        LoadStringA(GetModuleHandleA(nullptr), row.textId, label, sizeof(label));
-        COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = -1;
-        item.pszText = label;
-        item.iImage = item.iSelectedImage = ComboIcons_Find(row.iconKey);
-        SendMessageA(box, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    for (const TileFormatEntry& row : tileFormatTable)
+        Combo_AddRow(box, row.textId, row.iconKey);
     Combo_AttachIcons(box, 1);
 }
 

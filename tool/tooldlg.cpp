@@ -13,7 +13,6 @@
 #include "dialogs/filesel.h"
 #include "engine/tilemap.h"
 #include "resources/resource.h"
-#include "shell/icons.h"
 #include "textlib/conv.h"
 #include "tool/browseedit.h"
 #include "tool/popups.h"
@@ -73,14 +72,7 @@ void SetUpName(HWND dialog, int field, const char* name, int command) {
 void FillMethods(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_TOOL_METHOD);
     for (int i = 0; i < METHOD_ROWS; ++i) {
-        char label[LABEL_SIZE];
-        LoadText(methods[i].textId, label, sizeof(label));
-        COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = -1;
-        item.pszText = label;
-        item.iImage = item.iSelectedImage = ComboIcons_Find(methods[i].iconKey);
-        SendMessageA(box, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        Combo_AddRow(box, methods[i].textId, methods[i].iconKey);
         if (methods[i].method == TileMap_Job()->method) settings.methodRow = i;
     }
     Combo_AttachIcons(box, 1);
