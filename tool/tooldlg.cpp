@@ -134,15 +134,20 @@ void MakeFilter(char* filter, int labelId, const char* pattern) {
     *at = '\0';
 }
 
+// A name field's text without blanks around it.
+void ReadName(HWND dialog, int field, char* name) {
+    GetDlgItemTextA(dialog, field, name, DLG_PATH_SIZE);
+    PathRemoveBlanksA(name);
+}
+
 // The chooser of a file name field. An open chooser first tells when the
 // field names no file, and starts empty then; it clears the result line at
 // the end. A save chooser starts from the field's name as it is.
 void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, const char* pattern,
                    const char* defaultExt) {
     const bool opening = chooser == GetOpenFileNameA;
-    char name[DLG_PATH_SIZE] = "";
-    GetDlgItemTextA(dialog, field, name, sizeof(name));
-    PathRemoveBlanksA(name);
+    char name[DLG_PATH_SIZE];
+    ReadName(dialog, field, name);
     if (opening && !PathFileExistsA(name)) {
         Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_BAD_LOCATION);
         name[0] = '\0';
@@ -155,11 +160,6 @@ void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, con
         SetFocus(dialog);
     }
     if (opening) SetDlgItemTextA(dialog, IDC_RESULT, "");
-}
-
-void ReadName(HWND dialog, int field, char* name) {
-    GetDlgItemTextA(dialog, field, name, DLG_PATH_SIZE);
-    PathRemoveBlanksA(name);
 }
 
 // Copies the UTF-8 form of an ANSI name; a name that cannot be converted

@@ -33,7 +33,6 @@ struct PopupCase {
 
 TEST(ToolPopups, ClampBadTextCancelLostActivationBytesAndRememberedRow) {
     Tool_ResetSettings();
-    const std::string f = Ui_String(IDS_TOOL_FORMAT_TEXT);
     // clang-format off
     const PopupCase cases[] = {
         {IDM_TOOL_INPUT_GRID, "2000", "0", 0, IDOK, "11 14", "1,920"},
@@ -60,10 +59,7 @@ TEST(ToolPopups, ClampBadTextCancelLostActivationBytesAndRememberedRow) {
                 SetDlgItemTextA(p, IDC_POPUP_ACROSS, c.across.c_str()); // Enter typed
                 SetDlgItemTextA(p, IDC_POPUP_DOWN, c.down.c_str());     // in the field
                 SendDlgItemMessageA(p, IDC_POPUP_COLOURS, CB_SETCURSEL, c.row, 0);
-                if (c.end)
-                    Ui_PressButton(p, c.end);
-                else
-                    SetActiveWindow(d);
+                c.end ? Ui_PressButton(p, c.end) : (void)SetActiveWindow(d);
             });
             SendMessageA(d, WM_COMMAND, c.command, 0);
             int field = c.command == IDM_TOOL_FORMAT ? IDC_TOOL_FORMAT : IDC_TOOL_INPUT_COUNT;
