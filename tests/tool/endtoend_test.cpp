@@ -70,7 +70,12 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     ASSERT_TRUE(app.Until([&] { return GetForegroundWindow() == main; }));
     Ui_PressKey('C', true);
     Ui_PressKey('H');
-    ASSERT_TRUE(app.Until([&] { return (tool = FindWindowA("#32770", nullptr)) != nullptr; }));
+    // Keys go to the window in front, once it has taken the focus.
+    auto inFront = [&](int id) {
+        HWND w = GetForegroundWindow();
+        return w && GetDlgItem(w, id) && IsChild(w, app.Focus()) ? w : nullptr;
+    };
+    ASSERT_TRUE(app.Until([&] { return (tool = inFront(IDC_TOOL_METHOD)) != nullptr; }));
     const std::pair<int, std::string> fields[] = {{IDC_TOOL_PATTERN, "sheet.map"},
                                                   {IDC_TOOL_INPUT_COUNT, "12"},
                                                   {IDC_TOOL_OUTPUT_COUNT, "1,200"},
@@ -86,9 +91,9 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
             Ui_PressKey(LOBYTE(VkKeyScanA(c)), false, HIBYTE(VkKeyScanA(c)) & 1);
         EXPECT_TRUE(app.Until([&] { return Text(field) == text; })) << Text(field);
     }
-    Ui_PressKey(VK_RETURN);                                                         // make
-    ASSERT_TRUE(app.Until([&] { return FindWindowA("#32770", nullptr) != tool; })); // asked
-    Ui_PressKey(VK_RETURN);                                                         // Yes
+    Ui_PressKey(VK_RETURN);                                            // make
+    ASSERT_TRUE(app.Until([&] { return inFront(IDYES) != nullptr; })); // asked
+    Ui_PressKey(VK_RETURN);                                            // Yes
     HWND result = GetDlgItem(tool, IDC_RESULT);
     EXPECT_TRUE(app.Until([&] { return !Text(result).empty(); }));
     EXPECT_EQ(Text(result), Test_Format(IDS_TOOL_PROCESSED, "12", ""));
