@@ -219,6 +219,17 @@ void Combo_AttachIcons(HWND combo, int extraHeight) {
         SendMessageA(combo, CB_SETITEMHEIGHT, 0, comboImages.height + extraHeight);
 }
 
+void Combo_AddRow(HWND combo, int textId, const char* iconKey) {
+    char label[MESSAGE_SIZE] = "";
+    LoadStringA(GetModuleHandleA(nullptr), textId, label, sizeof(label));
+    COMBOBOXEXITEMA item = {};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = -1;
+    item.pszText = label;
+    item.iImage = item.iSelectedImage = ComboIcons_Find(iconKey);
+    SendMessageA(combo, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 int Shell_Launch(const char* program, const char* parameters, const char* verb) {
     // The program goes in as an item list besides its name: given no list,
     // Wine takes SEE_MASK_INVOKEIDLIST as a request to open an empty one (a

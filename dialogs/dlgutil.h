@@ -65,6 +65,9 @@ void List_DrawStripes(HWND dialog, NMLVCUSTOMDRAW* draw, COLORREF even, COLORREF
 // icons with items extraHeight pixels taller than the pictures.
 void List_AttachExtIcons(HWND list);
 void Combo_AttachIcons(HWND combo, int extraHeight);
+// Appends a ComboBoxEx row: the string table text textId with the combo box
+// icon of iconKey, selected or not (none for an unknown key).
+void Combo_AddRow(HWND combo, int textId, const char* iconKey);
 
 // Starts program with the parameter text through the shell (verb null: the
 // default verb) and does not wait for it. Returns 1 when it started, else 0.

@@ -12,7 +12,6 @@
 #include "dialogs/filesel.h"
 #include "resources/resource.h"
 #include "shell/appstate.h"
-#include "shell/icons.h"
 #include "tool/browseedit.h"
 
 namespace {
@@ -60,16 +59,8 @@ void ReadPathField(HWND dialog, char* path) {
 
 void FillPresets(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_EDITOR_PRESET);
-    for (const EditorPreset& preset : presets) {
-        char label[LABEL_SIZE] = "";
-        LoadStringA(GetModuleHandleA(nullptr), preset.labelId, label, sizeof(label));
-        COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = -1;
-        item.pszText = label;
-        item.iImage = item.iSelectedImage = ComboIcons_Find(preset.iconKey);
-        SendMessageA(box, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    for (const EditorPreset& preset : presets)
+        Combo_AddRow(box, preset.labelId, preset.iconKey);
     Combo_AttachIcons(box, 1);
 }
 

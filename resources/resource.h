@@ -7,6 +7,9 @@
 #define IDD_ABOUT 201
 #define IDD_FILESEL 202
 #define IDD_EDITOR 203
+#define IDD_FORMAT 204
+#define IDD_GRID 205
+#define IDD_TILEORDER 300
 
 // Controls
 #define IDC_TOOLBAR 1
@@ -21,6 +24,23 @@
 #define IDC_FILESEL_STATUS 1003
 #define IDC_EDITOR_PATH 1121
 #define IDC_EDITOR_PRESET 1400
+// The tile reorder dialog
+#define IDC_TOOL_LEGEND 1202
+#define IDC_TOOL_METHOD 1205
+#define IDC_TOOL_INPUT 1122 // the input graphic file: no field in the template
+#define IDC_TOOL_OUTPUT 1123
+#define IDC_TOOL_PATTERN 1125
+#define IDC_TOOL_INPUT_SPIN 1600
+#define IDC_TOOL_OUTPUT_SPIN 1601
+#define IDC_TOOL_INPUT_COUNT 1700
+#define IDC_TOOL_OUTPUT_COUNT 1701
+#define IDC_TOOL_FORMAT 1705
+// The two popups: columns or width, rows or height, the colour format
+#define IDC_POPUP_ACROSS_SPIN 1602
+#define IDC_POPUP_DOWN_SPIN 1603
+#define IDC_POPUP_ACROSS 1702
+#define IDC_POPUP_DOWN 1703
+#define IDC_POPUP_COLOURS 1704
 
 // Commands
 #define IDM_RUN_BUTTON 38002
@@ -32,6 +52,14 @@
 #define IDM_EDITOR 40101
 #define IDM_TILEORDER 40200
 #define IDM_EDITOR_BROWSE 1101 // sent by the browse button of the editor path field
+// Sent by the tile reorder dialog's browse buttons, and its editor button
+#define IDM_TOOL_OPEN_OUTPUT 1001
+#define IDM_TOOL_BROWSE_INPUT 1102
+#define IDM_TOOL_BROWSE_OUTPUT 1103
+#define IDM_TOOL_BROWSE_PATTERN 1105
+#define IDM_TOOL_INPUT_GRID 1800
+#define IDM_TOOL_OUTPUT_GRID 1801
+#define IDM_TOOL_FORMAT 1803
 
 // Menus, accelerators, icon
 #define IDR_ACCEL 100
@@ -87,3 +115,21 @@
 #define IDS_EDITOR_BAD_EXT 1062
 #define IDS_EDITOR_APPLY_ASK 1063
 #define IDS_EDITOR_DONE 1064
+#define IDS_TOOL_FORMAT_TEXT 1070
+#define IDS_TOOL_START_PATTERN 1071
+#define IDS_TOOL_START_OUTPUT 1072
+#define IDS_TOOL_START_INPUT 1073
+#define IDS_TOOL_BAD_LOCATION 1074
+#define IDS_TOOL_PATTERN_FILTER 1075
+#define IDS_TOOL_MAP_FILTER 1076
+#define IDS_TOOL_GRAPHIC_FILTER 1077
+#define IDS_TOOL_ALL_FILES 1078
+#define IDS_TOOL_BAD_PATTERN 1079
+#define IDS_TOOL_BAD_OUTPUT 1080
+#define IDS_TOOL_PROCESS_ASK 1081
+#define IDS_TOOL_PROCESS_TITLE 1082
+#define IDS_TOOL_PROCESSED 1083
+#define IDS_TOOL_NOT_PROCESSED 1084
+#define IDS_METHOD_IMPORT 1085 // the method rows, in box order
+#define IDS_METHOD_UNDO 1086
+#define IDS_FORMAT_ROW0 1088 // the eight tile format rows, in box order

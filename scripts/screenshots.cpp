@@ -1,8 +1,9 @@
 // Screenshots for people (scripts/screenshots.sh turns them into PNG):
 // starts the program's windows in this process and saves the main window,
 // an open menu of its menu bar, the toolbar's drop-down menu, the about box,
-// the font dialog, the editor program dialog and the file selection dialog
-// as BMP files into the folder given as the first
+// the font dialog, the editor program dialog, the file selection dialog,
+// the tile reorder dialog with each of its popups dropped down, and the
+// dialog after a job, as BMP files into the folder given as the first
 // argument. Each window is read from its own surface, so the pictures do
 // not depend on what else is on the screen.
 #include <windows.h>
@@ -83,6 +84,54 @@ void Shoot(const char* name, const std::function<void()>& open) {
     failures += !done;
 }
 
+// Paints a window and its controls now: a timer runs before painting.
+void Paint(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// The tile reorder dialog as it opens, with the grid and format popups
+// dropped down under their fields, and after a job made in a scratch folder.
+void ShootTool(HWND main) {
+    char scratch[MAX_PATH] = "";
+    GetTempPathA(sizeof(scratch), scratch);
+    Script s;
+    s.flows.reserve(3);
+    s.flows.push_back([&](HWND d) {
+        Paint(d);
+        SaveWindows({d}, "tool");
+        for (auto [command, name] : {std::make_pair(IDM_TOOL_INPUT_GRID, "grid"),
+                                     std::make_pair(IDM_TOOL_FORMAT, "format")}) {
+            s.flows.push_back([d, name = name](HWND p) {
+                Paint(d);
+                Paint(p);
+                SaveWindows({d, p}, name);
+                Ui_PressButton(p, IDCANCEL);
+            });
+            SendMessageA(d, WM_COMMAND, command, 0);
+        }
+        char previous[MAX_PATH] = "";
+        GetCurrentDirectoryA(sizeof(previous), previous);
+        SetCurrentDirectoryA(scratch);
+        FILE* pattern = fopen("sheet.map", "wb");
+        fputs("/LOOP(6,1)\n1,7\n", pattern);
+        fclose(pattern);
+        SetDlgItemTextA(d, IDC_TOOL_PATTERN, "sheet.map");
+        SetDlgItemTextA(d, IDC_TOOL_OUTPUT, "sheet.bbl");
+        SetDlgItemTextA(d, IDC_TOOL_INPUT_COUNT, "12");
+        SetDlgItemTextA(d, IDC_TOOL_OUTPUT_COUNT, "1,200");
+        s.answers = {IDYES};
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
+        DeleteFileA("sheet.map");
+        DeleteFileA("sheet.bbl");
+        SetCurrentDirectoryA(previous);
+        Paint(d);
+        SaveWindows({d}, "result");
+        Ui_PressButton(d, IDCANCEL);
+    });
+    SendMessageA(main, WM_COMMAND, IDM_TILEORDER, 0);
+    failures += s.hook.gaveUp || s.met != 3;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,5 +158,6 @@ int main(int argc, char** argv) {
     const std::vector<std::string> drop = {"tileorder.exe", "tilemap.exe", "ini\\extension.ini",
                                            "ini\\combobox.ini", "ini"};
     Shoot("filesel", [&] { FileSel_Show(main, IDC_TEXT, HDROP(Test_Drop(drop))); });
+    ShootTool(main);
     return failures == 0 ? 0 : 1;
 }

@@ -2,8 +2,9 @@
 # Screenshots for people: builds the Windows configuration if needed and
 # takes PNG pictures of the main window, an open menu of its menu bar, the
 # run button's drop-down menu, the about box, the font dialog, the editor
-# program dialog and the file selection dialog, into
-# build/screenshots/. The pictures come from a copy of the program's windows
+# program dialog, the file selection dialog, the tile reorder dialog (tool),
+# its grid and format popups dropped down (grid, format) and the dialog
+# after a job (result), into build/screenshots/. The pictures come from a copy of the program's windows
 # driven in a virtual X server under Wine with the Korean locale
 # (scripts/screenshots.cpp), so they do not depend on the desktop.
 set -euo pipefail

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth fonts-nanum x11-utils
-  imagemagick python3 locales fonts-wine libpng-dev)
+  imagemagick python3 locales fonts-wine libpng-dev zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds all three
 # configurations and runs every test natively, under the sanitizers, under
-# Wine (in a virtual X server) and the fuzz targets for a short fixed time.
+# Wine (in a virtual X server), checks the release package unpacked on its
+# own, and runs the fuzz targets for a short fixed time.
 # FUZZ_SECONDS (default 20 per target) sets the fuzzing time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +25,11 @@ run_ctest native
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
 bash scripts/wine-prefix.sh
 run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh
+
+echo "== package"
+if ! xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh bash scripts/package-test.sh; then
+  failed=1
+fi
 
 echo "== fuzz"
 if ! bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"; then

@@ -11,6 +11,7 @@
 #include "shell/icons.h"
 #include "shell/layout.h"
 #include "shell/textfont.h"
+#include "tool/tooldlg.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ constexpr DWORD STATUS_STYLE =
 
 // Opens the modal dialog of a command, owned by the main window, which
 // takes the focus back afterwards. This is the one place where the dialogs
-// of the other subsystems plug in: the tile reorder tool (300) is not linked
-// into the program yet, so its commands do nothing for now.
+// of the other subsystems plug in.
 void OpenDialog(HWND window, int command) {
     HINSTANCE self = GetModuleHandleA(nullptr);
     switch (command) {
@@ -34,7 +34,9 @@ void OpenDialog(HWND window, int command) {
     case IDM_EDITOR:
         DialogBoxParamA(self, MAKEINTRESOURCEA(IDD_EDITOR), window, EditorDlg_Proc, 0);
         break;
-    case IDM_TILEORDER: // dialog 300
+    case IDM_TILEORDER:
+        DialogBoxParamA(self, MAKEINTRESOURCEA(IDD_TILEORDER), window, ToolDlg_Proc, 0);
+        break;
     default: return;
     }
     SetFocus(window);

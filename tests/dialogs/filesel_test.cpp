@@ -68,6 +68,7 @@ TEST(FileSelection, ListsTheDropAndPutsTheChosenFileIntoTheField) {
             Ui_PressButton(d, IDOK);
         },
         [&](HWND d) { // Enter takes the first row, which has the focus
+            SetForegroundWindow(d); // a program another test started may hold the front
             EXPECT_EQ(GetFocus(), GetDlgItem(d, IDC_FILESEL_LIST));
             Ui_PressKey(VK_RETURN);
         },

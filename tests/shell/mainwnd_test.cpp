@@ -57,7 +57,7 @@ TEST(MainMenu, ItemsShowTheirHelpInTheStatusBar) {
 
 // The buttons' labels and tooltips; the arrow of the run button drops the
 // tool menu centred under the button's left edge, where Enter on its one
-// item runs it and Escape runs nothing.
+// item opens the tool and Escape runs nothing; the button itself opens it too.
 TEST(Toolbar, ButtonsAndTheRunArrowsMenu) {
     AppSession app;
     HWND tb = appState.toolBar;
@@ -75,6 +75,11 @@ TEST(Toolbar, ButtonsAndTheRunArrowsMenu) {
         EXPECT_EQ(std::make_tuple(button.idCommand, std::string(text), std::string(info.lpszText)),
                   std::make_tuple(command, Ui_String(label), Ui_String(command)));
     }
+    int tools = 0; // tool dialogs opened, each closed at once
+    DialogScript closer([&](HWND d, int) {
+        tools += GetDlgItem(d, IDC_TOOL_METHOD) != nullptr;
+        Ui_PressButton(d, IDCANCEL);
+    });
     std::vector<UINT> commands;
     SentWatcher commandWatcher([&](const CWPSTRUCT& m) {
         if (m.hwnd == app.main() && m.message == WM_COMMAND) commands.push_back(LOWORD(m.wParam));
@@ -100,7 +105,9 @@ TEST(Toolbar, ButtonsAndTheRunArrowsMenu) {
         EXPECT_LE(abs((menuRect.left + menuRect.right) / 2 - corner.x), 1);
         EXPECT_EQ(menuRect.top, corner.y);
     }
-    EXPECT_EQ(commands, std::vector<UINT>{IDM_TILEORDER});
+    Ui_ClickToolbar(0);
+    EXPECT_EQ(commands, (std::vector<UINT>{IDM_TILEORDER, IDM_RUN_BUTTON}));
+    EXPECT_EQ(tools, 2);
 }
 
 // The text window keeps 8 pixels to the client edges and the visible bars.
