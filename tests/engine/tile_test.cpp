@@ -16,12 +16,12 @@ TEST(Tile, FormatsAndPixels) {
         {"64x64:8", 4096, 4096, 7}, {"3x1:1", 1, 1, 0},   {"0x8:4", 0, 0, 0},
         {"8x8:5", 0, 0, 0},         {"8x8:3i", 0, 0, 0},  {"65x1:1", 0, 0, 0},
         {"8x8:4x", 0, 0, 0},        {"8x8", 0, 0, 0}};
-    for (const auto& [spec, bytes, stride, id] : formats) {
+    for (const auto& [name, bytes, stride, id] : formats) {
         TileFormat t = {};
-        EXPECT_EQ(Tile_ParseFormat(spec, &t), bytes != 0) << spec;
+        EXPECT_EQ(Tile_ParseFormat(name, &t), bytes != 0) << name;
         EXPECT_EQ(std::make_tuple(t.tileBytes, uint32_t{t.stride}, t.formatId),
                   std::make_tuple(bytes, stride, bytes ? id : 0))
-            << spec;
+            << name;
     }
     // 0xB4 0x1E: bits 1011 0100 0001 1110, read from the high bit or from the low bit.
     const uint8_t tile[2] = {0xB4, 0x1E};
@@ -31,10 +31,10 @@ TEST(Tile, FormatsAndPixels) {
         {"8x2:1i", 2, 0, 1}, {"4x2:2", 1, 0, 3},   {"4x2:2i", 1, 0, 1},  {"2x2:4", 0, 0, 11},
         {"2x2:4i", 0, 0, 4}, {"2x2:4i", 1, 0, 11}, {"5x1:3", 1, 0, 5},   {"5x1:3", 2, 0, 0},
         {"5x1:3", 3, 0, 1},  {"5x1:3", 4, 0, 7},   {"2x1:8", 1, 0, 0x1E}};
-    for (const auto& [spec, x, y, value] : pixels) {
+    for (const auto& [name, x, y, value] : pixels) {
         TileFormat t;
-        ASSERT_TRUE(Tile_ParseFormat(spec, &t));
-        EXPECT_EQ(Tile_Pixel(&t, tile, x, y), value) << spec << " " << x << "," << y;
+        ASSERT_TRUE(Tile_ParseFormat(name, &t));
+        EXPECT_EQ(Tile_Pixel(&t, tile, x, y), value) << name << " " << x << "," << y;
     }
 }
 
