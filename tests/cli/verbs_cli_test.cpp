@@ -1,7 +1,6 @@
-// Covers the verbs of the tilemap command run as a process: preview pictures read back through
-// the same image library (their size, and the cells' pixels for a graphic of solid tiles, plain
-// and inverted), and the exit status and first words of apply, preview and check, refusals
-// included (which leave the output as it was).
+// Covers the verbs of the tilemap command as a process: preview pictures read back through the
+// image library (size, pixels of solid tiles, plain, inverted, a palette), status and first words
+// of apply, preview and check (refusals leave the output as it was), and the guide's examples.
 #include "cli/image.h"
 #include "tests/textlib/testdir.h"
 #include "textlib/mem.h"
@@ -36,100 +35,64 @@ std::pair<int, std::string> Shell(const std::string& command) {
     return {status, std::string(std::istreambuf_iterator<char>(out), {})};
 }
 
-std::pair<int, std::string> Tilemap(const std::string& args) {
-    return Shell(EXE + " " + args);
-}
-
-TEST(VerbsCli, PreviewPictures) {
+TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     TestDir dir;
     InFolder here(dir.path);
-    WriteFile("m", std::string("\1\0\3\2\4", 5));
     // Four solid 8x8 tiles of 4 bits a pixel, values 1, 5, 10 and 15, after 3 bytes.
-    std::string graphic = "abc";
+    std::string graphic = "abc", palette; // colour v: red 7 * v + 3
     for (int v : {1, 5, 10, 15})
         graphic += std::string(32, static_cast<char>(v * 17));
-    WriteFile("g", graphic);
-    WriteFile("g1", "abc" + std::string(32, '\x0F')); // 1 bit: left half dark, or right
-    std::string palette;                              // colour v: red 7 * v + 3
     for (int v = 0; v < 16; v++)
         palette += {static_cast<char>(7 * v + 3), 0, 0};
-    WriteFile("pal", palette);
+    // g1: 1 bit a pixel, left half dark or right; m, g and the rest for the verbs' messages.
+    // clang-format off
+    const std::pair<const char*, std::string> files[] = {
+        {"pm", std::string("\1\0\3\2\4", 5)}, {"s", graphic}, {"pal", palette},
+        {"g1", "abc" + std::string(32, '\x0F')}, {"m", "\2\1"}, {"g", "AAAABBBB"},
+        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}};
     const struct {
         std::string args;
         uint32_t width, height;
         std::vector<std::tuple<uint32_t, uint32_t, uint8_t>> pixels; // x, y, red
-    } cases[] = {
+    } pictures[] = {
         {"", 3 * 28, 2 * 16, {{27, 0, 160}, {2, 2, 255}, {28 + 2, 2, 200}}},
-        {"--columns 5 --graphic g --tile 8x8:4 --offset 3 --scale 2",
-         80,
-         16,
-         {{0, 0, 17},
-          {15, 15, 17},
-          {16, 0, 200},
-          {18, 0, 64},
-          {32, 5, 170},
-          {48, 15, 85},
-          {79, 0, 255}}},
-        {"--columns 1 --graphic g1 --tile 8x8:1 --offset 0x3",
-         8,
-         40,
-         {{0, 0, 0}, {3, 0, 0}, {4, 0, 255}, {7, 7, 255}}},
-        {"--columns 1 --graphic g1 --tile 8x8:1i --offset 3", 8, 40, {{0, 0, 255}, {7, 7, 0}}},
-        {"--columns 5 --graphic g --tile 8x8:4 --offset 3 --palette pal",
-         40,
-         8,
-         {{0, 0, 10}, {16, 0, 73}}},
+        {"--columns 5 --graphic s --tile 8x8:4 --offset 3 --scale 2", 80, 16, {{0, 0, 17}, {15, 15, 17}, {16, 0, 200}, {18, 0, 64}, {32, 5, 170}, {48, 15, 85}, {79, 0, 255}}},
+        {"--columns 1 --graphic g1 --tile 8x8:1 --offset 0x3", 8, 40, {{0, 0, 0}, {3, 0, 0}, {4, 0, 255}, {7, 7, 255}}}, {"--columns 1 --graphic g1 --tile 8x8:1i --offset 3", 8, 40, {{0, 0, 255}, {7, 7, 0}}},
+        {"--columns 5 --graphic s --tile 8x8:4 --offset 3 --palette pal", 40, 8, {{0, 0, 10}, {16, 0, 73}}},
     };
-    for (const auto& c : cases) {
-        const std::string picture = "p" + std::to_string(&c - cases) + ".png";
-        const auto [status, out] = Tilemap("preview " + c.args + " m " + picture);
-        ASSERT_EQ(status, 0) << c.args << "\n" << out;
+    // clang-format on
+    for (const auto& [name, text] : files)
+        WriteFile(name, text);
+    for (const auto& c : pictures) {
+        const std::string picture = "p" + std::to_string(&c - pictures) + ".png"; // see Shell
+        const auto [status, out] = Shell(EXE + " preview " + c.args + " pm " + picture);
+        ASSERT_EQ(status, 0) << c.args + "\n" + out;
         const std::string png = ReadFile(picture);
         PreviewImage image;
-        ASSERT_TRUE(Image_DecodePng(reinterpret_cast<const uint8_t*>(png.data()),
-                                    static_cast<uint32_t>(png.size()), &image));
+        ASSERT_TRUE(Image_DecodePng((const uint8_t*)png.data(), uint32_t(png.size()), &image));
         EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(c.width, c.height));
         for (const auto& [x, y, red] : c.pixels)
-            EXPECT_EQ(image.rgb[(y * image.width + x) * 3], red)
-                << c.args << " at " << x << "," << y;
+            EXPECT_EQ(image.rgb[(y * image.width + x) * 3], red) << c.args << " " << x << "," << y;
         Mem_Free(image.rgb);
     }
-}
-
-TEST(VerbsCli, StatusAndMessages) {
-    TestDir dir;
-    InFolder here(dir.path);
-    WriteFile("m", "\2\1");
-    WriteFile("g", "AAAABBBB");
-    WriteFile("short", "xyz");
-    WriteFile("ok.txt", "1,2\n");
-    WriteFile("bad.txt", "1,x\n");
-    WriteFile("o", "old");
+    // Arguments, status, the output's first words, the output file afterwards.
     const std::tuple<std::string, int, std::string, std::string> cases[] = {
-        {"apply --tile-bytes 4 m g o", 0, "o written: 2 tiles", "BBBBAAAA"},
-        {"apply --tile 4x2:4 --into g m g o", 0, "o written", "BBBBAAAA"},
-        {"apply --tile-bytes 4 --offset 1 m g o", 1, "tilemap: entry 1 of the map 'm' names tile 2",
-         "old"},
-        {"apply --tile-bytes 4 --offset 9 m g o", 1, "tilemap: the graphic 'g' is shorter", "old"},
-        {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short",
-         "old"},
-        {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"},
-        {"apply m g o", 2, "tilemap: apply needs one of --tile", "old"},
-        {"preview --scale 0 m o", 2, "tilemap: the scale must", "old"},
-        {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2",
-         "old"},
-        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"},
-        {"check -i 2 -o 2 bad.txt", 1, "bad.txt:1: warning: 'x' does not read as a number", "old"},
-        {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"},
-        {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
+        // clang-format off
+        {"apply --tile-bytes 4 m g o", 0, "o written: 2 tiles", "BBBBAAAA"}, {"apply --tile 4x2:4 --into g m g o", 0, "o written", "BBBBAAAA"},
+        {"apply --tile-bytes 4 --offset 1 m g o", 1, "tilemap: entry 1 of the map 'm' names tile 2", "old"},
+        {"apply --tile-bytes 4 --offset 9 m g o", 1, "tilemap: the graphic 'g' is shorter", "old"}, {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short", "old"},
+        {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"}, {"apply m g o", 2, "tilemap: apply needs one of --tile", "old"},
+        {"preview --scale 0 m o", 2, "tilemap: the scale must", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
+        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
+        {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
+        // clang-format on
     };
     for (const auto& [args, code, text, output] : cases) {
-        const auto [status, out] = Tilemap(args);
+        WriteFile("o", "old");
+        const auto [status, out] = Shell(EXE + " " + args);
         EXPECT_EQ(std::make_tuple(status, out.substr(0, text.size()), ReadFile("o")),
                   std::make_tuple(code, text, output))
-            << args << "\n"
-            << out;
-        WriteFile("o", "old");
+            << args + "\n" + out;
     }
 }
 
@@ -147,12 +110,9 @@ TEST(VerbsCli, GuideExamples) {
     for (bool more = true; more;) {
         more = static_cast<bool>(std::getline(guide, line));
         if (!command.empty() && (!more || line.empty() || line.rfind("    $ ", 0) == 0)) {
-            const std::string tilemap = "tilemap ";
-            const size_t at = command.find(tilemap);
-            if (at != std::string::npos) command.replace(at, tilemap.size(), EXE + " ");
+            if (command.rfind("tilemap ", 0) == 0) command.replace(0, 7, EXE);
             EXPECT_EQ(Shell(command).second, expected) << command;
-            command.clear();
-            examples++;
+            command.clear(), examples++;
         }
         if (line.rfind("    $ ", 0) == 0)
             command = line.substr(6), expected.clear();

@@ -5,6 +5,7 @@
 #include "tests/engine/pattern_gen.h"
 #include "tests/textlib/testdir.h"
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -22,7 +23,6 @@ TEST(Check, MakesTheJobsMap) {
         job.outputCount = static_cast<int32_t>(gen.In(1, 300));
         job.method = static_cast<int32_t>(seed % 2);
         Pattern_ResetKeywords();
-        WriteFile(o, "");
         const int32_t taken = TileMap_Run("", o.c_str(), p.c_str(), &job);
         Pattern_ResetKeywords();
         CheckResult result;
@@ -38,31 +38,23 @@ TEST(Check, MakesTheJobsMap) {
 
 // The text in an encoding with its byte-order mark (ASCII text only).
 std::string Encode(const std::string& text, int encoding) {
-    static const char* const MARKS[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
-    const int width[] = {1, 1, 2, 2, 4};
-    std::string out = encoding == 4 ? std::string("\xFF\xFE\0\0", 4) : MARKS[encoding];
-    for (char c : text) {
-        std::string unit(width[encoding], 0);
-        unit[encoding == 3 ? 1 : 0] = c;
-        out += unit;
-    }
+    const std::string marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", {"\xFF\xFE\0\0", 4}};
+    const size_t after[] = {0, 0, 1, 0, 3}; // zero bytes after each character (UTF-16BE: before)
+    std::string out = marks[encoding];
+    for (char c : text)
+        out += std::string(encoding == 3, 0) + c + std::string(after[encoding], 0);
     return out;
 }
 
 TEST(Check, DiagnosticsAndLines) {
-    const struct {
-        const char* pattern;
-        int32_t inputs, outputs, method;
-        const char* expected; // line:kind of each diagnostic; then filled, empty, unused, repeated
-    } cases[] = {
+    // Pattern, inputs, outputs, method; each diagnostic's line:kind | filled empty unused repeated.
+    const std::tuple<const char*, int32_t, int32_t, int32_t, const char*> cases[] = {
         // clang-format off
         {"1,2,3\n", 3, 3, 0, "| 3 0 0 0"},
         {"1,9,-1,0\n2 x,y2\n", 8, 8, 0, "1:1 1:1 2:3 | 2 6 6 0"},
         {"# a\n300,256~258\n", 300, 4, 0, "2:2 2:2 | 3 1 297 0"},
-        {"/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n$SET(LOOP,\"\")\n/NOPE(1)\n", 9, 2, 0,
-         "1:4 2:4 3:7 4:7 5:5 | 0 2 9 0"},
-        {"/REPEAT(1,x)\n/REPEAT(q)\n/REPEAT(1,2,3,4)\n/REPEAT(2,1)\n", 9, 9, 0,
-         "1:6 2:6 3:6 | 4 5 6 1"},
+        {"/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n$SET(LOOP,\"\")\n/NOPE(1)\n", 9, 2, 0, "1:4 2:4 3:7 4:7 5:5 | 0 2 9 0"},
+        {"/REPEAT(1,x)\n/REPEAT(q)\n/REPEAT(1,2,3,4)\n/REPEAT(2,1)\n", 9, 9, 0, "1:6 2:6 3:6 | 4 5 6 1"},
         {"{\n}\n1\n/LOOP(3,1)\n{\n2\n", 9, 9, 0, "1:8 2:9 4:10 | 1 8 8 0"},
         {"/LOOP(3,4)\n1,2\n", 9, 9, 0, "2:1 | 5 4 4 0"},
         {"1~4\n\n# full\n5\n6\n", 4, 4, 0, "4:11 | 4 0 0 0"},
@@ -70,22 +62,21 @@ TEST(Check, DiagnosticsAndLines) {
         // clang-format on
     };
     TestDir dir;
-    for (const auto& c : cases)
+    for (const auto& [pattern, inputs, outputs, method, expected] : cases)
         for (int encoding = 0; encoding < 5; encoding++) {
-            WriteFile(dir / "p", Encode(c.pattern, encoding));
+            WriteFile(dir / "p", Encode(pattern, encoding));
             TileMapJob job = TileMap_StartValues();
-            job.inputCount = c.inputs, job.outputCount = c.outputs, job.method = c.method;
+            job.inputCount = inputs, job.outputCount = outputs, job.method = method;
             Pattern_ResetKeywords();
             CheckResult r;
             const int32_t n = Check_Run((dir / "p").c_str(), &job, &r);
-            std::string got;
+            std::ostringstream got;
             for (int32_t i = 0; i < r.count; i++)
-                got += std::to_string(r.list[i].line) + ":" + std::to_string(r.list[i].kind) + " ";
-            got += "| " + std::to_string(r.summary.filled) + " " + std::to_string(r.summary.empty) +
-                   " " + std::to_string(r.summary.unused) + " " +
-                   std::to_string(r.summary.repeated);
-            EXPECT_EQ(std::make_pair(got, n), std::make_pair(std::string(c.expected), r.count))
-                << c.pattern << " encoding " << encoding;
+                got << r.list[i].line << ":" << r.list[i].kind << " ";
+            got << "| " << r.summary.filled << " " << r.summary.empty << " " << r.summary.unused
+                << " " << r.summary.repeated;
+            EXPECT_EQ(std::make_pair(got.str(), n), std::make_pair(std::string(expected), r.count))
+                << pattern << " encoding " << encoding;
             Check_Free(&r);
         }
     Pattern_ResetKeywords();

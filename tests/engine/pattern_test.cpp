@@ -1,8 +1,7 @@
-// Covers the pattern language, the map filler and the run arithmetic: the next pass of a loop
-// with a number in a window, against counting; the worked examples and edge cases of lists,
-// directives, braces and settings; the engine against the literal reference (pattern_oracle.h)
-// on thousands of random patterns (pattern_gen.h), both methods, random counts, several jobs
-// in a row, where map, result and keywords must agree. Set TILEMAP_SEED to replay a seed.
+// Covers the pattern language, the map filler and the run arithmetic: a loop's next pass with a
+// number in a window against counting; worked examples and edge cases of lists, directives, braces
+// and settings; the engine against the literal reference (pattern_oracle.h) on thousands of random
+// patterns (pattern_gen.h) in several jobs in a row, where map, result and keywords must agree.
 #include "engine/pattern.h"
 #include "engine/runs.h"
 #include "engine/tilemap.h"
@@ -29,106 +28,84 @@ TEST(Runs, NextPassAgreesWithCounting) {
         for (int64_t p = from; p < passes && expected < 0; p++)
             if (Run_Clip(&run, p * t, lo, hi, &i0, &i1)) expected = p;
         ASSERT_EQ(Run_NextPass(&run, t, lo, hi, from, passes), expected)
-            << run.start << "," << run.count << "," << run.step << " t " << t << " in " << lo
-            << ".." << hi << " from " << from << " of " << passes;
+            << run.start << "," << run.count << "," << run.step << " t " << t << " " << lo << ".."
+            << hi << " " << from << "/" << passes;
     }
 }
 
-// Runs lines as one job through TileMap_Fill into *map; returns the result.
+// Runs lines as one job into *map; returns the result. Without rng through TileMap_Fill; with it
+// through TileMap_FillText: the lines as one text (a lone CR as LF, as the reader hands it out), in
+// blocks of 1 to 40 bytes, held whole up to a few bytes but always a directive or setting line.
 int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
-             std::vector<uint8_t>* map) {
-    std::pair<const std::vector<std::string>*, size_t> source = {&lines, 0}; // and the next
-    TileMapLineSource next = [](StrBuf* line, void* context) -> StrBuf* {
-        auto* s = static_cast<decltype(source)*>(context);
-        if (s->second >= s->first->size()) return nullptr;
-        const std::string& text = (*s->first)[s->second++];
-        return StrBuf_Insert(StrBuf_AssignStr(line, ""), -1, text.data(), uint32_t(text.size()));
-    };
+             std::vector<uint8_t>* map, std::mt19937* rng = nullptr) {
     map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
     TileMapFailure failure;
-    int32_t result = TileMap_Fill(&job, next, &source, map->data(), &failure);
-    EXPECT_EQ(failure == TILEMAP_FAIL_EMPTY, result == 0); // and never out of memory
-    return result;
-}
-
-// The same through TileMap_FillText: the lines as one text (a line break
-// that is a lone CR becomes LF, as the reader hands it out) in blocks of 1 to
-// 40 bytes, held whole only up to a few bytes, but never a directive or
-// setting line (which is held only so far).
-int32_t FillText(const std::vector<std::string>& lines, const TileMapJob& job,
-                 std::vector<uint8_t>* map, std::mt19937* rng) {
-    std::pair<std::string, size_t> text; // and where the next block starts
-    int32_t hold = int32_t((*rng)() % 12 + 1);
-    for (const std::string& line : lines) {
-        const size_t lead = line.find_first_not_of(" \t\v\f\r");
-        if (lead != std::string::npos && (line[lead] == '/' || line[lead] == '$'))
-            hold = std::max(hold, int32_t(line.size()));
-        text.first += line;
-        if (text.first.back() == '\r') text.first.back() = '\n';
-        if (text.first.back() != '\n' && &line != &lines.back()) text.first += '\n';
+    int32_t result;
+    if (!rng) {
+        std::pair<const std::vector<std::string>*, size_t> source = {&lines, 0}; // and the next
+        TileMapLineSource next = [](StrBuf* line, void* context) -> StrBuf* {
+            auto* s = static_cast<decltype(source)*>(context);
+            if (s->second >= s->first->size()) return nullptr;
+            const std::string& text = (*s->first)[s->second++];
+            return StrBuf_Insert(StrBuf_AssignStr(line, ""), -1, text.data(),
+                                 uint32_t(text.size()));
+        };
+        result = TileMap_Fill(&job, next, &source, map->data(), &failure);
+    } else {
+        std::pair<std::string, size_t> text; // and where the next block starts
+        int32_t hold = int32_t((*rng)() % 12 + 1);
+        for (const std::string& line : lines) {
+            const size_t lead = line.find_first_not_of(" \t\v\f\r");
+            if (lead != std::string::npos && (line[lead] == '/' || line[lead] == '$'))
+                hold = std::max(hold, int32_t(line.size()));
+            text.first += line;
+            if (text.first.back() == '\r') text.first.back() = '\n';
+            if (text.first.back() != '\n' && &line != &lines.back()) text.first += '\n';
+        }
+        TileMapTextSource next = [](char* out, uint32_t room, void* context) -> uint32_t {
+            auto* t = static_cast<decltype(text)*>(context);
+            const size_t n = std::min<size_t>(
+                {room, t->first.size() - t->second, (t->second * 13 + 5) % 40 + 1});
+            t->first.copy(out, n, t->second);
+            t->second += n;
+            return uint32_t(n);
+        };
+        result = TileMap_FillText(&job, next, &text, hold, map->data(), &failure);
     }
-    static std::mt19937* blocks;
-    blocks = rng;
-    TileMapTextSource next = [](char* out, uint32_t room, void* context) -> uint32_t {
-        auto* t = static_cast<decltype(text)*>(context);
-        const size_t n =
-            std::min<size_t>({room, t->first.size() - t->second, (*blocks)() % 40 + 1});
-        t->first.copy(out, n, t->second);
-        t->second += n;
-        return uint32_t(n);
-    };
-    map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
-    TileMapFailure failure;
-    int32_t result = TileMap_FillText(&job, next, &text, hold, map->data(), &failure);
     EXPECT_EQ(failure == TILEMAP_FAIL_EMPTY, result == 0); // and never out of memory
     return result;
 }
 
 // The numbers that lines (separated by '|') deliver, as a forward map shows them (else 0).
-std::vector<int64_t> Numbers(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line, '|');)
-        lines.push_back(line + "\n");
-    TileMapJob job = TileMap_StartValues();
-    job.inputCount = 255, job.outputCount = 1000;
-    std::vector<uint8_t> map;
-    map.resize(size_t(Fill(lines, job, &map)));
-    return {map.begin(), map.end()};
-}
-
 TEST(Pattern, Lines) {
     const std::pair<const char*, std::vector<int64_t>> cases[] = {
         // clang-format off
-        // The worked examples.
-        {"1,2,3|5~8|0(2)", {1, 2, 3, 5, 6, 7, 8, 0, 0}}, {"9~6", {9, 8, 7, 6}},
-        {"/LOOP(3,16)|{|1~4|}", {1, 2, 3, 4, 17, 18, 19, 20, 33, 34, 35, 36}}, {"  # 1,2", {2}},
-        {"/LOOP(2,8)|1,0,3", {1, 0, 3, 9, 0, 11}}, {"/LOOP(2,3)|-1,0,1", {0, 0, 1, 2, 0, 4}},
-        {"/LOOP(2,10)|{|/REPEAT(1,2,1)|{|5|}|}", {1, 2, 5, 11, 12, 15}}, {"/LOOP(4,1)||7", {7}},
-        // List items.
-        {"5~5,3~1,-2~1", {5, 3, 2, 1, 0, 0, 0, 1}}, {"7(0),7(-1),7(3)", {7, 7, 7}},
-        {"1 2, 1 ~ 3", {12, 1, 2, 3}}, {"00000000007,-000000000003", {7, 0}}, // over ten digits
-        // Directives.
-        {"/loop(2,1)|5|/ LOOP (2,1)|6", {5, 6, 6, 7}}, {"/LOOP(0,5)|{|1,2|}|9", {9}},
-        {"/LOOP( 3 , 5)|1", {1, 1, 1}}, // the comma must follow the number
-        {"/REPEAT(5)|/REPEAT(5,3)|/REPEAT(1,4,2)", {5, 5, 5, 5, 1, 3, 5, 7}},
-        {"/REPEAT()|/REPEAT(3,0)|/REPEAT(3,-1)", {0}},
-        {"/REPEAT(1,2,1) trailing)|/UNKNOWN(1)|/(1)|/REPEAT", {1, 2}},
-        {"/LOOP(2,1)|/LOOP(5,3)|1", {5, 5, 5, 1, 6, 6, 6, 2}}, // inside a loop: start, count, step
-        // Braces.
-        {"}|5|{|6", {5, 6}}, {"/LOOP(2,100)|{|{|1|}|2|}", {1, 2, 101, 102}},
-        // Settings.
-        {"$SET(REPEAT,R)|/R(1,4,1)|/REPEAT(1,4,1)", {1, 2, 3, 4}},
-        {"$SET (LOOP,X)|$SET( LOOP,X)|$SET(LOOP X)|/X(2,1)|5", {5}},
-        {"$set(repeat, \"R\")|/r(7)", {7}},
-        {"$SET(LOOP,)|$SET(LOOP,\" \" \")|$SET(LOOP,X|/LOOP(2,1)|5", {5, 6}},
+        // The worked examples; list items.
+        {"1,2,3|5~8|0(2)", {1, 2, 3, 5, 6, 7, 8, 0, 0}}, {"9~6", {9, 8, 7, 6}}, {"  # 1,2", {2}}, {"/LOOP(4,1)||7", {7}},
+        {"/LOOP(3,16)|{|1~4|}", {1, 2, 3, 4, 17, 18, 19, 20, 33, 34, 35, 36}}, {"7(0),7(-1),7(3)", {7, 7, 7}},
+        {"/LOOP(2,8)|1,0,3", {1, 0, 3, 9, 0, 11}}, {"/LOOP(2,3)|-1,0,1", {0, 0, 1, 2, 0, 4}}, {"1 2, 1 ~ 3", {12, 1, 2, 3}},
+        {"/LOOP(2,10)|{|/REPEAT(1,2,1)|{|5|}|}", {1, 2, 5, 11, 12, 15}}, {"5~5,3~1,-2~1", {5, 3, 2, 1, 0, 0, 0, 1}},
+        // Directives (inside a loop: start, count, step; the comma must follow the number), braces;
+        // settings (the loop row is searched first).
+        {"/loop(2,1)|5|/ LOOP (2,1)|6", {5, 6, 6, 7}}, {"/LOOP(0,5)|{|1,2|}|9", {9}}, {"/LOOP( 3 , 5)|1", {1, 1, 1}},
+        {"/REPEAT(5)|/REPEAT(5,3)|/REPEAT(1,4,2)", {5, 5, 5, 5, 1, 3, 5, 7}}, {"/REPEAT()|/REPEAT(3,0)|/REPEAT(3,-1)", {0}},
+        {"/REPEAT(1,2,1) trailing)|/UNKNOWN(1)|/(1)|/REPEAT", {1, 2}}, {"/LOOP(2,1)|/LOOP(5,3)|1", {5, 5, 5, 1, 6, 6, 6, 2}}, {"}|5|{|6", {5, 6}}, {"/LOOP(2,100)|{|{|1|}|2|}", {1, 2, 101, 102}}, {"00000000007,-000000000003", {7, 0}}, // over ten digits
+        {"$SET(REPEAT,R)|/R(1,4,1)|/REPEAT(1,4,1)", {1, 2, 3, 4}}, {"$set(repeat, \"R\")|/r(7)", {7}}, {"$SET(REPEAT,LOOP)|/LOOP(2,1)|1", {1, 2}},
+        {"$SET (LOOP,X)|$SET( LOOP,X)|$SET(LOOP X)|/X(2,1)|5", {5}}, {"$SET(LOOP,)|$SET(LOOP,\" \" \")|$SET(LOOP,X|/LOOP(2,1)|5", {5, 6}},
         {"$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)|/abcdefghijklmnopqrstuvw(2,1)|5", {5, 6}},
-        {"$SET(REPEAT,LOOP)|/LOOP(2,1)|1", {1, 2}}, // the loop row is searched first
         // clang-format on
     };
-    for (const auto& [lines, numbers] : cases) {
+    TileMapJob job = TileMap_StartValues();
+    job.inputCount = 255, job.outputCount = 1000;
+    for (const auto& [text, numbers] : cases) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line, '|');)
+            lines.push_back(line + "\n");
         Pattern_ResetKeywords();
-        EXPECT_EQ(Numbers(lines), numbers) << lines;
+        std::vector<uint8_t> map;
+        map.resize(size_t(Fill(lines, job, &map)));
+        EXPECT_EQ(std::vector<int64_t>(map.begin(), map.end()), numbers) << text;
     }
 }
 
@@ -146,21 +123,18 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
         for (int64_t j = 0, jobs = gen.In(1, 3); j < jobs; j++) {
             std::vector<std::string> lines = gen.Lines();
             TileMapJob job = TileMap_StartValues();
-            job.inputCount = int32_t(gen.In(1, 40)), job.outputCount = int32_t(gen.In(1, 60));
+            job.inputCount = int32_t(gen.In(1, 40)), job.outputCount = int32_t(gen.In(1, 60)),
             job.method = int32_t(gen.In(0, 1));
             std::vector<uint8_t> want, got;
-            int64_t wantResult =
-                oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
+            int64_t wanted = oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
             skipped += oracle.overBudget; // its answer and words mean nothing then
             if (oracle.overBudget) break;
-            int32_t gotResult = n % 2 ? FillText(lines, job, &got, &rng) : Fill(lines, job, &got);
+            int32_t gotResult = Fill(lines, job, &got, n % 2 ? &rng : nullptr);
             compared++;
-            ASSERT_TRUE(gotResult == wantResult && got == want &&
+            ASSERT_TRUE(gotResult == wanted && got == want &&
                         Pattern_Keywords()[0].text == oracle.KeywordText(0) &&
                         Pattern_Keywords()[1].text == oracle.KeywordText(1))
-                << "case " << n << " job " << j << " (" << job.inputCount << " in, "
-                << job.outputCount << " out, method " << job.method << "): " << gotResult << " for "
-                << wantResult << "\n"
+                << "case " << n << " job " << j << ": " << gotResult << " for " << wanted
                 << testing::PrintToString(lines);
         }
     }
