@@ -9,6 +9,7 @@
 #include "cli/apply.h"
 #include "cli/check.h"
 #include "cli/preview.h"
+#include "cli/args.h"
 #include "engine/tilemap.h"
 #include "textlib/conv.h"
 #include "textlib/file.h"
@@ -45,12 +46,6 @@ const char USAGE[] =
     "  tilemap check ...    run a pattern dry and report what it passes over\n"
     "Each verb has its own --help. A pattern file named like a verb is given as ./NAME.\n";
 
-int UsageError(const char* what, const char* detail) {
-    fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap --help' for more information.\n", what,
-            detail ? " '" : "", detail ? detail : "", detail ? "'" : "");
-    return 2;
-}
-
 // A count in 1..TILEMAP_MAX_COUNT written as plain decimal digits.
 bool ParseCount(const char* text, int32_t* count) {
     int64_t value = 0;
@@ -63,27 +58,6 @@ bool ParseCount(const char* text, int32_t* count) {
     if (value < 1) return false;
     *count = static_cast<int32_t>(value);
     return true;
-}
-
-const char* FileCodeText(uint32_t code) {
-    switch (code) {
-    case FILE_NOTFOUND: return "file or folder not found";
-    case FILE_DENIED: return "access denied";
-    case FILE_BUSY: return "the file is in use";
-    case FILE_NOMEM: return "out of memory, or the name is too long";
-    case FILE_BADARG: return "not a usable name";
-    default: return "the system refused";
-    }
-}
-
-// A name from the engine (UTF-8) as the command line shows it.
-const char* Shown(const char* utf8) {
-#ifdef _WIN32
-    const char* ansi = Conv_Utf8ToAnsi(utf8);
-    return ansi ? ansi : utf8;
-#else
-    return utf8;
-#endif
 }
 
 extern "C" void OnStopSignal(int signal) {
@@ -109,36 +83,23 @@ void CatchStopSignals() {
 #endif
 }
 
-// File names reach the engine in UTF-8; Windows hands them over in the ANSI
-// code page.
-bool ToEngineName(const char* arg, std::string* name) {
-#ifdef _WIN32
-    const char* utf8 = Conv_AnsiToUtf8(arg);
-    if (!utf8) return false;
-    *name = utf8;
-#else
-    *name = arg;
-#endif
-    return true;
-}
-
 int ReportFailure(const TileMapReport& report, const char* pattern, const char* output) {
-    const char* temp = report.tempName ? Shown(report.tempName) : nullptr;
+    const char* temp = report.tempName ? Args_Shown(report.tempName) : nullptr;
     switch (report.failure) {
     case TILEMAP_FAIL_COUNTS:
         fprintf(stderr, "tilemap: the input and output counts must be above 0\n");
         break;
     case TILEMAP_FAIL_PATTERN:
         fprintf(stderr, "tilemap: cannot open the pattern file '%s': %s\n", pattern,
-                FileCodeText(report.fileCode));
+                Args_FileCodeText(report.fileCode));
         break;
     case TILEMAP_FAIL_OUTPUT:
         fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output,
-                FileCodeText(report.fileCode));
+                Args_FileCodeText(report.fileCode));
         break;
     case TILEMAP_FAIL_TEMP:
         fprintf(stderr, "tilemap: cannot write the temporary file '%s' for '%s': %s\n", temp,
-                output, FileCodeText(report.fileCode));
+                output, Args_FileCodeText(report.fileCode));
         break;
     case TILEMAP_FAIL_SAME:
         fprintf(stderr, "tilemap: the output file '%s' is the pattern file; both are unchanged\n",
@@ -151,7 +112,7 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
         // A write falls short when the disk is full or a size limit is reached.
         const char* why = report.fileCode == FILE_ERROR
                               ? "the disk is full or the file is too large"
-                              : FileCodeText(report.fileCode);
+                              : Args_FileCodeText(report.fileCode);
         if (temp)
             fprintf(stderr,
                     "tilemap: could not write all of the temporary file '%s': %s; '%s' is "
@@ -216,7 +177,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         const char* arg = argv[i];
         if (optionsEnd || arg[0] != '-' || arg[1] == 0) {
-            if (fileCount == 2) return UsageError("too many file names:", arg);
+            if (fileCount == 2) return Args_UsageError("too many file names:", arg);
             files[fileCount++] = arg;
             continue;
         }
@@ -249,9 +210,9 @@ int main(int argc, char** argv) {
                 value = arg[n] ? arg + n + 1 : nullptr;
             }
         }
-        if (!letter) return UsageError("unknown option", arg);
+        if (!letter) return Args_UsageError("unknown option", arg);
         if (!value) {
-            if (i + 1 >= argc) return UsageError("a value is missing after", arg);
+            if (i + 1 >= argc) return Args_UsageError("a value is missing after", arg);
             value = argv[++i];
         }
         if (letter == 'm') {
@@ -260,25 +221,27 @@ int main(int argc, char** argv) {
             else if (strcmp(value, "undo") == 0)
                 job.method = EFFECT_MAP_UNDO;
             else
-                return UsageError("the method must be import or undo, not", value);
+                return Args_UsageError("the method must be import or undo, not", value);
         } else if (!ParseCount(value, letter == 'i' ? &job.inputCount : &job.outputCount)) {
-            return UsageError(letter == 'i'
-                                  ? "the input count must be a number from 1 to 2073600:"
-                                  : "the output count must be a number from 1 to 2073600:",
-                              value);
+            return Args_UsageError(letter == 'i'
+                                       ? "the input count must be a number from 1 to 2073600:"
+                                       : "the output count must be a number from 1 to 2073600:",
+                                   value);
         }
     }
     if (fileCount < 2)
-        return UsageError("the pattern file and the output file must be named", nullptr);
-    if (!*files[1]) return UsageError("the output file name is empty", nullptr);
+        return Args_UsageError("the pattern file and the output file must be named", nullptr);
+    if (!*files[1]) return Args_UsageError("the output file name is empty", nullptr);
 
     std::string pattern, output;
-    if (!ToEngineName(files[0], &pattern)) return UsageError("file name too long:", files[0]);
-    if (!ToEngineName(files[1], &output)) return UsageError("file name too long:", files[1]);
+    if (!Args_ToEngineName(files[0], &pattern))
+        return Args_UsageError("file name too long:", files[0]);
+    if (!Args_ToEngineName(files[1], &output))
+        return Args_UsageError("file name too long:", files[1]);
     const bool toStdout = strcmp(files[1], "-") == 0;
     if (toStdout && isatty(1))
-        return UsageError("the map is not written to a terminal: redirect standard output",
-                          nullptr);
+        return Args_UsageError("the map is not written to a terminal: redirect standard output",
+                               nullptr);
     CatchStopSignals();
     TileMapReport report;
     int32_t result = strcmp(files[0], "-") == 0 || toStdout

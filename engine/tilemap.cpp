@@ -31,6 +31,13 @@ bool Refuse(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
     return false;
 }
 
+// The caller's report, or ignored when it wants none, with nothing wrong yet.
+TileMapReport* StartReport(TileMapReport* report, TileMapReport* ignored) {
+    if (!report) report = ignored;
+    *report = TileMapReport{TILEMAP_OK, FILE_OK, nullptr};
+    return report;
+}
+
 // Where the map goes: a temporary beside an ordinary file, or the device.
 struct Output {
     char* target; // the output at the end of its links (Mem_Free)
@@ -151,10 +158,7 @@ int32_t TileMap_Run(const char* inputName, const char* outputName, const char* p
 int32_t TileMap_RunEx(const char* /*inputName*/, const char* outputName, const char* patternName,
                       const TileMapJob* job, TileMapReport* report) {
     TileMapReport ignored;
-    if (!report) report = &ignored;
-    report->failure = TILEMAP_OK;
-    report->fileCode = FILE_OK;
-    report->tempName = nullptr;
+    report = StartReport(report, &ignored);
     if (job->inputCount <= 0 || job->outputCount <= 0)
         return Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
     if (!outputName || !*outputName) return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
@@ -238,10 +242,7 @@ int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, v
 int32_t TileMap_RunStreams(TextStream* pattern, const char* outputName, TextStream* output,
                            const TileMapJob* job, TileMapReport* report) {
     TileMapReport ignored;
-    if (!report) report = &ignored;
-    report->failure = TILEMAP_OK;
-    report->fileCode = FILE_OK;
-    report->tempName = nullptr;
+    report = StartReport(report, &ignored);
     if (job->inputCount <= 0 || job->outputCount <= 0)
         return Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
     if (!output && (!outputName || !*outputName))
