@@ -1,26 +1,22 @@
-// The text font and the font dialog: OK makes the chosen font and colour
-// current (white list text shows as 0xF0F0F0) without the text window ever
-// holding a deleted font; the dialog reopens on the default font with the
-// last colour; the colour item "other" opens the colour dialog; Cancel
-// changes nothing.
+// The font dialog: OK makes the chosen font and colour current (white list
+// text shows as 0xF0F0F0), the text window never holding a deleted font; it
+// reopens on the default font with the last colour; "other" opens the colour
+// dialog; Cancel changes nothing.
 #include <gtest/gtest.h>
-#include <windows.h>
-#include <commctrl.h>
 #include <algorithm>
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/textfont.h"
 #include "tests/shell/uitest.h"
+#include <commctrl.h>
 
 namespace {
 
 constexpr int FACE_BOX = 1136, SIZE_BOX = 1138, COLOUR_PALETTE = 720;
 
-// The colour box of a font dialog: the colours of its items, the text of
-// the last one ("other") and the selected item.
+// The colour box of a font dialog: its items' colours and the selected item.
 struct ColourBox {
     std::vector<COLORREF> data;
-    std::string lastText;
     int selection;
     int IndexOf(COLORREF colour) const {
         return static_cast<int>(std::find(data.begin(), data.end(), colour) - data.begin());
@@ -29,18 +25,16 @@ struct ColourBox {
 
 ColourBox ReadColours(HWND dialog) {
     HWND combo = GetDlgItem(dialog, IDC_FONT_COLOURS);
-    ColourBox box = {{}, "", static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0))};
+    ColourBox box = {{}, static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0))};
     char text[64] = "";
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i)
+    for (LRESULT i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i)
         box.data.push_back(static_cast<COLORREF>(SendMessageA(combo, CB_GETITEMDATA, i, 0)));
-    SendMessageA(combo, CB_GETLBTEXT, count - 1, reinterpret_cast<LPARAM>(text));
-    box.lastText = text;
+    SendMessageA(combo, CB_GETLBTEXT, box.data.size() - 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::string(text), Ui_String(IDS_OTHER_COLOUR)); // the last item, "other"
     return box;
 }
 
-// Selects an item of a combo box as the user does: selection, then
-// notification, which runs whatever the choice opens before it returns.
+// Selects a combo box item as the user does; what the choice opens runs first.
 void Choose(HWND dialog, int id, int index) {
     HWND combo = GetDlgItem(dialog, id);
     SendMessageA(combo, CB_SETCURSEL, index, 0);
@@ -50,15 +44,13 @@ void Choose(HWND dialog, int id, int index) {
 
 class FontDialog : public ::testing::TestWithParam<std::pair<COLORREF, COLORREF>> {};
 
-// The parameter: the colour chosen and the colour list views then get. The
-// dialog opens twice. First a colour and another face, and OK. Then, on
-// the default face, "other" is chosen twice: its colour dialog's pick and
-// OK, then Cancel, which puts the last colour back; Cancel keeps it all.
+// The colour chosen and the colour list views then get. The dialog opens
+// twice: a colour, another face and OK; then on the default face "other"
+// twice (the colour dialog's pick and OK, then Cancel), and Cancel.
 TEST_P(FontDialog, OkMakesTheFontAndColourCurrentAndOtherOpensTheColourDialog) {
     const COLORREF chosen = GetParam().first;
     AppSession app;
-    HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD, 0, 0, 10, 10, app.main(), nullptr,
-                              nullptr, nullptr);
+    HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD, 0, 0, 9, 9, app.main(), 0, 0, 0);
     HFONT old = appState.textFont;
     // Whenever the text window is handed a font, the one it had still exists.
     int handOuts = 0, stale = 0;
@@ -81,55 +73,43 @@ TEST_P(FontDialog, OkMakesTheFontAndColourCurrentAndOtherOpensTheColourDialog) {
                 MAKELPARAM(r.left + (r.right - r.left) / 16, r.top + (r.bottom - r.top) / 12);
             PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
             PostMessageA(dialog, WM_LBUTTONUP, 0, at);
-            Ui_PressButton(dialog, colourOwners.size() == 1 ? IDOK : IDCANCEL);
-            return;
+            return Ui_PressButton(dialog, colourOwners.size() == 1 ? IDOK : IDCANCEL);
         }
         faces.push_back(Ui_Text(GetDlgItem(dialog, FACE_BOX)) + "/" +
                         Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
         boxes.push_back(ReadColours(dialog));
-        const int other = static_cast<int>(boxes.back().data.size()) - 1;
         if (faces.size() == 1) {
             Choose(dialog, IDC_FONT_COLOURS, boxes[0].IndexOf(chosen));
             Choose(dialog, FACE_BOX, 1);
-        } else {
-            for (int i = 0; i < 2; ++i) {
-                Choose(dialog, IDC_FONT_COLOURS, other);
-                boxes.push_back(ReadColours(dialog));
-            }
+            return Ui_PressButton(dialog, IDOK);
         }
-        Ui_PressButton(dialog, faces.size() == 1 ? IDOK : IDCANCEL);
+        for (int i = 0; i < 2; ++i) { // "other", the last item
+            Choose(dialog, IDC_FONT_COLOURS, static_cast<int>(boxes[1].data.size()) - 1);
+            boxes.push_back(ReadColours(dialog));
+        }
+        Ui_PressButton(dialog, IDCANCEL);
     });
     SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
-    EXPECT_EQ(GetObjectType(old), 0u); // deleted
-    HFONT current = appState.textFont;
-    EXPECT_EQ(SendMessageA(app.text(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(current));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0)), GetParam().second);
-    SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0);
-    EXPECT_EQ(appState.textFont, current); // Cancel
-    TextFont_Create();                     // start-up's way hands out a new font the same way
-    EXPECT_FALSE(script.gaveUp);
-    EXPECT_GE(handOuts, 2);
-    EXPECT_EQ(stale, 0);
-    // Size 9 is height -12 at 96 dots per inch.
+    HFONT current = appState.textFont; // the old one deleted, the new one the text window's
+    EXPECT_EQ(std::make_pair(GetObjectType(old), SendMessageA(app.text(), WM_GETFONT, 0, 0)),
+              std::make_pair(DWORD(0), reinterpret_cast<LRESULT>(current)));
+    SendMessageA(app.main(), WM_COMMAND, IDM_FONT, 0); // Cancel changes nothing
+    EXPECT_EQ(std::make_tuple(appState.textFont, appState.textColour,
+                              static_cast<COLORREF>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0))),
+              std::make_tuple(current, chosen, GetParam().second));
+    TextFont_Create(); // start-up's way hands out a new font the same way
+    EXPECT_TRUE(!script.gaveUp && handOuts >= 2 && stale == 0) << handOuts << " " << stale;
     EXPECT_EQ(faces, std::vector<std::string>(2, Ui_String(IDS_TEXT_FONT_FACE) + "/9"));
     ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(colourOwners, std::vector<HWND>(2, app.main()));
-    // "Other" holds the last colour; a standard item of that colour comes
-    // first and is selected. After its colour dialog "other" is selected
-    // with the pick (OK) or the last colour again (Cancel).
+    // "Other" holds the last colour, selected in a standard item; after the
+    // colour dialog "other" is selected with the pick (OK) or the last (Cancel).
     const COLORREF last[] = {0, chosen, 0 /* the pick */, chosen};
     for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(boxes[i].lastText, Ui_String(IDS_OTHER_COLOUR));
-        if (i == 2) {
-            EXPECT_NE(boxes[i].data.back(), chosen);
-        } else {
-            EXPECT_EQ(boxes[i].data.back(), last[i]);
-        }
-        EXPECT_EQ(boxes[i].selection,
-                  i < 2 ? boxes[i].IndexOf(last[i]) : int(boxes[i].data.size()) - 1);
+        const ColourBox& b = boxes[i];
+        EXPECT_TRUE(i == 2 ? b.data.back() != chosen : b.data.back() == last[i]) << i;
+        EXPECT_EQ(b.selection, i < 2 ? b.IndexOf(last[i]) : int(b.data.size()) - 1) << i;
     }
-    EXPECT_EQ(appState.textColour, chosen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Colours, FontDialog,

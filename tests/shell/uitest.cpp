@@ -9,76 +9,64 @@ namespace {
 
 bool quitSeen = false;
 uint32_t fakeComctlVersion = 0;
-HHOOK hook = nullptr;
+HHOOK sentHook = nullptr, retHook = nullptr;
 std::vector<SentWatcher*> watchers;
-HHOOK afterHook = nullptr;
 std::vector<DialogScript*> scripts;
-constexpr UINT_PTR GIVE_UP_TIMER = 0x6A7E;
 
 // Newest watcher first; a callback may end a watcher.
 LRESULT CALLBACK SentProc(int code, WPARAM wParam, LPARAM lParam) {
     std::vector<SentWatcher*> all = watchers;
-    for (auto it = all.rbegin(); code == HC_ACTION && it != all.rend(); ++it) {
+    for (auto it = all.rbegin(); code == HC_ACTION && it != all.rend(); ++it)
         if (std::count(watchers.begin(), watchers.end(), *it))
             (*it)->fn(*reinterpret_cast<CWPSTRUCT*>(lParam));
-    }
-    return CallNextHookEx(hook, code, wParam, lParam);
+    return CallNextHookEx(sentHook, code, wParam, lParam);
 }
 
 void CALLBACK GiveUp(HWND dialog, UINT, UINT_PTR, DWORD) {
-    KillTimer(dialog, GIVE_UP_TIMER);
+    KillTimer(dialog, UI_GAVE_UP);
     for (DialogScript* s : scripts)
         s->gaveUp = true;
     EndDialog(dialog, UI_GAVE_UP);
 }
 
-// Dialog boxes right after WM_INITDIALOG (the main window, made from a
-// template of its own class, is no dialog box); newest script first.
+// Dialog boxes after WM_INITDIALOG; the main window, of a class of its own, is none.
 LRESULT CALLBACK AfterProc(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT* m = reinterpret_cast<CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && m->message == WM_INITDIALOG && !scripts.empty() &&
         Ui_ClassName(m->hwnd) == "#32770") {
-        SetTimer(m->hwnd, GIVE_UP_TIMER, UI_DEADLINE_MS, GiveUp);
-        std::vector<DialogScript*> all = scripts;
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        SetTimer(m->hwnd, UI_GAVE_UP, UI_DEADLINE_MS, GiveUp);
+        std::vector<DialogScript*> all = scripts; // newest first, as in SentProc
+        for (auto it = all.rbegin(); it != all.rend(); ++it)
             if (std::count(scripts.begin(), scripts.end(), *it)) (*it)->fn(m->hwnd, (*it)->met++);
-        }
     }
-    return CallNextHookEx(afterHook, code, wParam, lParam);
-}
-
-void PumpPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            quitSeen = true;
-        } else if (IsWindow(appState.mainWindow)) {
-            App_RouteMessage(&msg);
-        } else {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    return CallNextHookEx(retHook, code, wParam, lParam);
 }
 
 } // namespace
 
 std::string Ansi(const char16_t* text) {
     char out[4096] = "";
-    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, out, sizeof(out),
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), -1, out, sizeof out, 0,
+                        0);
     return out;
 }
 
 std::string Ui_String(int id) {
     char text[4096] = "";
-    LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof(text));
-    return text;
+    return {text, size_t(LoadStringA(GetModuleHandleA(nullptr), UINT(id), text, sizeof(text)))};
 }
 
 bool Ui_PumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
     for (DWORD start = GetTickCount();;) {
-        PumpPending();
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            if (msg.message == WM_QUIT) {
+                quitSeen = true;
+            } else if (IsWindow(appState.mainWindow)) {
+                App_RouteMessage(&msg);
+            } else {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
         if (done()) return true;
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= deadlineMs) return false;
@@ -92,14 +80,12 @@ bool Ui_QuitSeen() {
 
 std::string Ui_Text(HWND window) {
     char text[4096] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
+    return {text, size_t(GetWindowTextA(window, text, sizeof(text)))};
 }
 
 std::string Ui_ClassName(HWND window) {
     char name[256] = "";
-    GetClassNameA(window, name, sizeof(name));
-    return name;
+    return {name, size_t(GetClassNameA(window, name, sizeof(name)))};
 }
 
 void Ui_PressButton(HWND dialog, int id) {
@@ -107,14 +93,11 @@ void Ui_PressButton(HWND dialog, int id) {
 }
 
 void Ui_PressKey(WORD key, bool alt, bool shift) {
-    const WORD keys[] = {static_cast<WORD>(alt ? VK_MENU : 0),
-                         static_cast<WORD>(shift ? VK_SHIFT : 0), key};
+    const WORD keys[] = {WORD(alt ? VK_MENU : 0), WORD(shift ? VK_SHIFT : 0), key};
     std::vector<INPUT> inputs;
     for (int i = 0; i < 6; ++i) { // down in order, then up in reverse
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = keys[i < 3 ? i : 5 - i];
-        in.ki.dwFlags = i < 3 ? 0 : KEYEVENTF_KEYUP;
+        INPUT in = {INPUT_KEYBOARD, {}};
+        in.ki = {keys[i < 3 ? i : 5 - i], 0, DWORD(i < 3 ? 0 : KEYEVENTF_KEYUP), 0, 0};
         if (in.ki.wVk) inputs.push_back(in);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
@@ -129,7 +112,7 @@ void Ui_ClickToolbar(int index, bool arrow) {
 }
 
 SentWatcher::SentWatcher(std::function<void(const CWPSTRUCT&)> f) : fn(std::move(f)) {
-    if (!hook) hook = SetWindowsHookExA(WH_CALLWNDPROC, SentProc, nullptr, GetCurrentThreadId());
+    if (!sentHook) sentHook = SetWindowsHookExA(WH_CALLWNDPROC, SentProc, 0, GetCurrentThreadId());
     watchers.push_back(this);
 }
 
@@ -138,8 +121,8 @@ SentWatcher::~SentWatcher() {
 }
 
 DialogScript::DialogScript(std::function<void(HWND, int)> f) : fn(std::move(f)) {
-    if (!afterHook)
-        afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterProc, nullptr, GetCurrentThreadId());
+    if (!retHook)
+        retHook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterProc, 0, GetCurrentThreadId());
     scripts.push_back(this);
 }
 
@@ -157,10 +140,9 @@ MessageBoxAnswerer::MessageBoxAnswerer(int answer)
     : script([this, answer](HWND box, int) {
           if (!GetDlgItem(box, 0xFFFF)) return;
           MessageBoxSeen s = {Ui_Text(box), Ui_Text(GetDlgItem(box, 0xFFFF)), {}};
-          for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+          for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
               if (Ui_ClassName(c) == "Button" && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE))
                   s.buttons.push_back(GetDlgCtrlID(c));
-          }
           std::sort(s.buttons.begin(), s.buttons.end());
           seen.push_back(s);
           Ui_PressButton(box, answer);
@@ -171,10 +153,9 @@ AppSession::AppSession(uint32_t comctlVersion) {
     quitSeen = false;
     fakeComctlVersion = comctlVersion;
     startResult = App_Start(GetModuleHandleA(nullptr), [] { return fakeComctlVersion; });
-    // Without a window manager nothing brings the new window to the front,
-    // and keyboard input goes to the window in front.
+    // Keys go to the window in front; without a window manager nothing puts it there.
     if (startResult == 0) SetForegroundWindow(appState.mainWindow);
-    PumpPending();
+    Ui_PumpUntil([] { return true; });
 }
 
 AppSession::~AppSession() {
