@@ -1,14 +1,10 @@
-// Helpers of the companion dialogs' tests: a drop handle made the way the
-// shell makes one, string table formats, and a script that answers message
-// boxes and runs one flow in each other dialog met, from its own loop.
+// Helpers of the companion dialogs' tests: a shell-made drop handle, string
+// table formats, and a script answering message boxes and running flows.
 #pragma once
-#include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include "tests/shell/uitest.h"
 
 // What WM_DROPFILES carries for a drop of these files (full ANSI names).
@@ -29,9 +25,8 @@ template <typename... Args> std::string Test_Format(int id, Args... args) {
     return text;
 }
 
-// Message boxes get the answers in turn (then Cancel) and their texts go to
-// asked; the n-th other dialog runs flows[n] once its loop runs (a timer
-// comes after every posted message and input, so the dialog is shown).
+// Message boxes get the answers in turn (then Cancel), their texts go to
+// asked; the n-th other dialog runs flows[n] from a timer, once it is shown.
 struct Script {
     std::vector<int> answers;
     std::vector<std::string> asked;
@@ -47,8 +42,7 @@ struct Script {
             asked.push_back(Ui_Text(GetDlgItem(d, 0xFFFF)));
             Ui_PressButton(d, answers.empty() ? IDCANCEL : answers.front());
             if (!answers.empty()) answers.erase(answers.begin());
-        } else if (met < flows.size()) {
-            current = this;
+        } else if (met < flows.size() && (current = this)) {
             SetTimer(d, ++met, 0, Run);
         }
     }};

@@ -1,9 +1,7 @@
-// The whole tool from the outside: the real tileorder.exe is started in a
-// scratch folder and driven by the keyboard alone (Alt+C, H opens the tool;
-// Tab moves between fields; Enter makes the job and answers Yes), then
-// closed; its map must equal, byte for byte, the one the tilemap command
-// makes from the same pattern and counts. Every wait has a deadline and
-// ends early when the program ends.
+// The whole tool from the outside: tileorder.exe, started in a scratch
+// folder, driven by the keyboard alone (Alt+C, H; Tab; Enter makes the job and
+// answers Yes) must make, byte for byte, the map the tilemap command makes
+// from the same pattern and counts. Every wait has a deadline.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
@@ -14,7 +12,6 @@ namespace {
 
 struct Program {
     PROCESS_INFORMATION pi = {};
-    // Starts the built program name with arguments in folder.
     Program(const std::string& name, const std::string& arguments, const std::string& folder) {
         const std::string path = std::filesystem::absolute("../bin/" + name).string();
         std::string commandLine = "\"" + path + "\" " + arguments;
@@ -31,16 +28,13 @@ struct Program {
     DWORD ExitCode() {
         DWORD code = 99;
         WaitForSingleObject(pi.hProcess, UI_DEADLINE_MS);
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
+        return GetExitCodeProcess(pi.hProcess, &code) ? code : 99;
     }
-    // Waits, in short steps on the process, until done() holds.
-    bool Until(const std::function<bool()>& done) {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < UI_DEADLINE_MS;) {
-            if (done()) return true;
-            if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) return done();
-        }
-        return false;
+    bool Until(const std::function<bool()>& done) { // waits in steps on the process
+        for (DWORD start = GetTickCount(); !done();)
+            if (GetTickCount() - start > UI_DEADLINE_MS || !WaitForSingleObject(pi.hProcess, 20))
+                return done();
+        return true;
     }
     HWND Focus() {
         GUITHREADINFO info = {};
@@ -49,12 +43,9 @@ struct Program {
     }
 };
 
-// A control's text; another process's edit control answers only WM_GETTEXT.
-std::string Text(HWND control) {
+std::string Text(HWND control) { // another process's edit answers only WM_GETTEXT
     char text[512] = "";
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, UI_DEADLINE_MS, &ignored);
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), LPARAM(text), 0, UI_DEADLINE_MS, 0);
     return text;
 }
 
@@ -94,9 +85,8 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     Ui_PressKey(VK_RETURN);                                            // make
     ASSERT_TRUE(app.Until([&] { return inFront(IDYES) != nullptr; })); // asked
     Ui_PressKey(VK_RETURN);                                            // Yes
-    HWND result = GetDlgItem(tool, IDC_RESULT);
-    EXPECT_TRUE(app.Until([&] { return !Text(result).empty(); }));
-    EXPECT_EQ(Text(result), Test_Format(IDS_TOOL_PROCESSED, "12", ""));
+    const std::string done = Test_Format(IDS_TOOL_PROCESSED, "12", "");
+    EXPECT_TRUE(app.Until([&] { return Text(GetDlgItem(tool, IDC_RESULT)) == done; }));
     Ui_PressKey(VK_ESCAPE);
     EXPECT_TRUE(app.Until([&] { return !IsWindow(tool); }));
     PostMessageA(main, WM_CLOSE, 0, 0);
@@ -104,9 +94,7 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
 
     Program command("tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
     EXPECT_EQ(command.ExitCode(), 0u);
-    const std::string map = ReadFile(dir / "maps/sheet.bbl");
-    EXPECT_EQ(map.size(), 1200u);
-    EXPECT_EQ(map, ReadFile(dir / "command.bbl"));
+    EXPECT_EQ(ReadFile(dir / "maps/sheet.bbl"), ReadFile(dir / "command.bbl"));
 }
 
 } // namespace
