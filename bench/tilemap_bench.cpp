@@ -7,7 +7,7 @@
 //
 // Given the tilemap command as well, it then times whole jobs as processes,
 // the writing of the map included, against the iconv pipeline in alternating
-// runs (the median of nine each, their ratio, and the job's peak memory in
+// runs (the median of 25 each, their ratio, and the job's peak memory in
 // a run of its own under /usr/bin/time, whose small process the kernel's
 // accounting then measures, not this one), and the time and peak memory of
 // a single 100 MB line and of a loop block of three million lines.
@@ -242,7 +242,7 @@ int Processes(const std::string& folder, const std::string& tilemap) {
     } jobs[] = {{"(a) one number a line", "a.map", "UTF-8"},
                 {"(b) two numbers, blanks, CR LF", "b.map", "UTF-8"},
                 {"(c) (b) in UTF-16LE", "c.map", "UTF-16"}};
-    const int RUNS_EACH = 9;
+    const int RUNS_EACH = 25; // the durable write makes single runs jittery
     std::printf("\nwhole jobs against iconv | wc -l, median of %d alternating runs\n", RUNS_EACH);
     std::printf("%-34s %9s %9s %7s %8s\n", "case", "job ms", "iconv ms", "ratio", "peak MB");
     int status = 0;
