@@ -120,11 +120,13 @@ const OutputCase OUTPUT_CASES[] = {
     {"EndOfOptions", nullptr, "", "{T} -i4 -o3 --method import -- {D}/p {D}/o", 0, "", "3 entries written to {D}/o (3 bytes)\n", {P, "o=\3\1\4"}},
     {"NoOutputName", nullptr, "", "{T} {D}/p", 2, "the pattern file and the output file must be named", "", {P}}, {"ThirdName", nullptr, "", RUN + "{D}/o {D}/third", 2, "too many file names: '{D}/third'", "", {P}},
     {"ZeroCount", nullptr, "", "{T} -i 0 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '0'", "", {P}},
+    {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '-5'", "", {P}},
     {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "the output count", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count", "", {P}},
     {"UnknownOption", nullptr, "", "{T} -x {D}/p", 2, "unknown option '-x'", "", {P}}, {"ValueMissing", nullptr, "", RUN + "{D}/o -o", 2, "a value is missing after '-o'", "", {P}},
     {"UnknownMethod", nullptr, "", "{T} -m sideways {D}/p {D}/o", 2, "the method must be import or undo, not 'sideways'", "", {P}}, {"EmptyName", nullptr, "", RUN + QUOTE + QUOTE, 2, "the output file name is empty", "", {P}},
     // An ordinary file is replaced in one step (its hard link keeps the old one) with its mode; the
     // folders made for a failed job go again, only those; a folder name is refused first.
+    {"Created", nullptr, "", RUN + "{D}/o", 0, "", WROTE, {P, "o=" + MAP}},
     {"Replaced", nullptr, "omk", RUN + "{D}/o", 0, "", WROTE, {P, "o=" + MAP + MODE("#640"), "k=old" MODE("#640")}},
     {"FailedJob", nullptr, "eK", "{T} {D}/e {D}/K/new/deeper/o", 1, "no number in the pattern file '{D}/e'", "", {P, "e=", "K/"}},
     {"FolderName", nullptr, "", RUN + "{D}/new/", 1, "cannot write the output file '{D}/new/'", "", {P}},
