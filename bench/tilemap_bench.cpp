@@ -10,7 +10,8 @@
 // runs (the median of 25 each, their ratio, and the job's peak memory in
 // a run of its own under /usr/bin/time, whose small process the kernel's
 // accounting then measures, not this one), and the time and peak memory of
-// a single 100 MB line and of a loop block of three million lines.
+// a single 100 MB line, of a loop block of three million lines and of an
+// undo block whose three million runs all come into the map late.
 // Usage: tilemap_bench [FOLDER [TILEMAP]]
 #include <chrono>
 #include <cstdio>
@@ -220,7 +221,7 @@ int Processes(const std::string& folder, const std::string& tilemap) {
         b += std::to_string(n % 255 + 1) + " , " + std::to_string((n * 7) % 255 + 1) + "\r\n";
     for (char ch : b)
         c += ch, c += '\0';
-    std::string line, far, loop = "/LOOP(2,1)\n{\n";
+    std::string line, far, loop = "/LOOP(2,1)\n{\n", late = "/LOOP(2147483647,1)\n{\n";
     for (int i = 0; i < 25000000; i++)
         line += "1,5,";
     for (int i = 0; i < 20000000; i++)
@@ -228,11 +229,17 @@ int Processes(const std::string& folder, const std::string& tilemap) {
     for (int i = 0; i < 3000000; i++)
         loop += std::to_string(i % 97 * 3) + "\n";
     loop += "}\n";
+    // Runs of three numbers far apart, each brought into the undo map on an
+    // earlier pass than all before it: every slot of room keeps a run.
+    for (int i = 0; i < 3000000; i++)
+        late += "/LOOP(" + std::to_string(-700000000 + i * 37) + ",3,-700000000)\n";
+    late += "}\n";
     if (!WriteText(folder + "/a.map", a) || !WriteText(folder + "/b.map", b) ||
         !WriteText(folder + "/c.map", c) || !WriteText(folder + "/line.map", line + "\n") ||
-        !WriteText(folder + "/far.map", far + "\n") || !WriteText(folder + "/block.map", loop))
+        !WriteText(folder + "/far.map", far + "\n") || !WriteText(folder + "/block.map", loop) ||
+        !WriteText(folder + "/late.map", late))
         return 1;
-    a = b = c = line = far = loop = std::string(); // none of it in the children
+    a = b = c = line = far = loop = late = std::string(); // none of it in the children
     const std::string out = " '" + folder + "/job.bbl'";
     const std::string full = "'" + tilemap + "' -i 255 -o 2073600 ";
     struct Job {
@@ -270,6 +277,8 @@ int Processes(const std::string& folder, const std::string& tilemap) {
         {"100 MB line, no number reaches the map",
          "'" + tilemap + "' -m undo -i 255 -o 2073600 '" + folder + "/far.map'" + out, 1},
         {"loop block of 3,000,000 lines", full + "'" + folder + "/block.map'" + out, 0},
+        {"undo block of 3,000,000 late runs",
+         "'" + tilemap + "' -m undo -i 255 -o 2073600 '" + folder + "/late.map'" + out, 0},
     };
     for (const auto& l : longs) {
         const Proc p = Shell(l.command + " >/dev/null 2>&1");
@@ -278,7 +287,8 @@ int Processes(const std::string& folder, const std::string& tilemap) {
                     p.status == l.status ? "" : "  (unexpected exit status)");
         if (p.status != l.status) status = 1;
     }
-    for (const char* f : {"a.map", "b.map", "c.map", "line.map", "far.map", "block.map", "job.bbl"})
+    for (const char* f :
+         {"a.map", "b.map", "c.map", "line.map", "far.map", "block.map", "late.map", "job.bbl"})
         std::remove((folder + "/" + f).c_str());
     return status;
 }

@@ -4,7 +4,7 @@
 // in the inverse method, where out-of-range numbers use up nothing, passes
 // that would deliver nothing are jumped over with Run_NextPass.
 #include "engine/mapfill.h"
-#include "textlib/mem.h"
+#include "engine/passheap.h"
 
 namespace {
 
@@ -77,42 +77,6 @@ int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
     return fill->outputCount - fill->filled;
 }
 
-// Pending passes of the body's runs, ordered by pass and then by place in
-// the body: exactly the order in which the loop delivers them.
-struct Pending {
-    int64_t pass;
-    int32_t index;
-};
-
-bool Before(const Pending& a, const Pending& b) {
-    return a.pass != b.pass ? a.pass < b.pass : a.index < b.index;
-}
-
-void HeapPush(Pending* heap, int32_t* size, Pending item) {
-    int32_t i = (*size)++;
-    while (i > 0 && Before(item, heap[(i - 1) / 2])) {
-        heap[i] = heap[(i - 1) / 2];
-        i = (i - 1) / 2;
-    }
-    heap[i] = item;
-}
-
-Pending HeapPop(Pending* heap, int32_t* size) {
-    Pending top = heap[0];
-    Pending item = heap[--*size];
-    int32_t i = 0;
-    for (;;) {
-        int32_t child = 2 * i + 1;
-        if (child >= *size) break;
-        if (child + 1 < *size && Before(heap[child + 1], heap[child])) child++;
-        if (!Before(heap[child], item)) break;
-        heap[i] = heap[child];
-        i = child;
-    }
-    heap[i] = item;
-    return top;
-}
-
 // The next pass from `from` on which run delivers a number in 0..inputCount.
 int64_t NextPass(const MapFill* fill, const NumberRun* run, int64_t step, int64_t from,
                  int64_t passes) {
@@ -120,38 +84,44 @@ int64_t NextPass(const MapFill* fill, const NumberRun* run, int64_t step, int64_
     return Run_NextPass(run, step, 0, fill->inputCount, from, passes);
 }
 
-bool TakeLoopInverse(MapFill* fill, const NumberRun* body, int32_t count, int64_t passes,
-                     int64_t step) {
-    Pending* heap = static_cast<Pending*>(Mem_Alloc(sizeof(Pending) * static_cast<size_t>(count)));
-    if (!heap) {
+// The runs' passes taken earliest first, by pass and then by place in the
+// body: exactly the order in which the loop delivers them.
+bool TakeLoopInverse(MapFill* fill, const RunStore* body, int64_t passes, int64_t step) {
+    PassHeap heap;
+    PassHeap_Init(&heap, false);
+    if (!PassHeap_Reserve(&heap, static_cast<int32_t>(body->liveRuns))) {
         fill->noMemory = true;
         return true;
     }
-    int32_t size = 0;
-    for (int32_t j = 0; j < count; j++) {
-        int64_t p = NextPass(fill, &body[j], step, 0, passes);
-        if (p >= 0) HeapPush(heap, &size, Pending{p, j});
+    uint32_t at = 0, offset;
+    NumberRun run;
+    while (RunStore_Next(body, &at, &run, &offset)) {
+        const int64_t p = NextPass(fill, &run, step, 0, passes);
+        if (p >= 0) PassHeap_Push(&heap, PassEntry{static_cast<int32_t>(p), offset});
     }
     bool full = false;
-    while (size > 0 && !full) {
-        Pending next = HeapPop(heap, &size);
-        const NumberRun* run = &body[next.index];
-        full = TakeInverse(fill, run, Shift(run, next.pass, step));
-        int64_t p = NextPass(fill, run, step, next.pass + 1, passes);
-        if (p >= 0) HeapPush(heap, &size, Pending{p, next.index});
+    while (heap.size > 0 && !full) {
+        const PassEntry next = PassHeap_Pop(&heap);
+        run = RunStore_At(body, next.offset);
+        full = TakeInverse(fill, &run, Shift(&run, next.pass, step));
+        const int64_t p = NextPass(fill, &run, step, next.pass + 1, passes);
+        if (p >= 0) PassHeap_Push(&heap, PassEntry{static_cast<int32_t>(p), next.offset});
     }
-    Mem_Free(heap);
+    PassHeap_Free(&heap);
     return IsFull(fill);
 }
 
-bool TakeLoop(void* context, const NumberRun* body, int32_t count, int64_t passes, int64_t step) {
+bool TakeLoop(void* context, const RunStore* body, int64_t passes, int64_t step) {
     MapFill* fill = static_cast<MapFill*>(context);
-    if (count <= 0) return IsFull(fill);
-    if (fill->inverse) return TakeLoopInverse(fill, body, count, passes, step);
+    if (body->liveRuns <= 0) return IsFull(fill);
+    if (fill->inverse) return TakeLoopInverse(fill, body, passes, step);
     // Forward: each pass uses at least one slot, so this ends within the map.
-    for (int64_t p = 0; p < passes; p++)
-        for (int32_t j = 0; j < count; j++)
-            if (TakeForward(fill, &body[j], Shift(&body[j], p, step))) return true;
+    for (int64_t p = 0; p < passes; p++) {
+        uint32_t at = 0, offset;
+        NumberRun run;
+        while (RunStore_Next(body, &at, &run, &offset))
+            if (TakeForward(fill, &run, Shift(&run, p, step))) return true;
+    }
     return IsFull(fill);
 }
 

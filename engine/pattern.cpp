@@ -57,29 +57,9 @@ inline void DeliverIfMany(PatternWork* work) {
     if (work->direct.count >= HELD_RUNS || work->directCount >= work->room) Deliver(work);
 }
 
-// A loop body keeps a number only if some pass can bring it to the map: one
-// in lo..hi on the first pass, or one that the step moves there later;
-// and only until it holds room numbers in lo..hi, which the first pass
-// alone would take to fill the map.
 void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     Note(work, PATTERN_NOTE_RUN, nullptr, start, count, step);
-    if (work->bodyFull || g_state.count <= 0) return;
-    const NumberRun run = {start, count, count == 1 ? 0 : step};
-    int64_t i0 = 0, i1 = count - 1;
-    const bool any =
-        work->sink.lo == INT64_MIN || Run_Clip(&run, 0, work->sink.lo, work->sink.hi, &i0, &i1);
-    if (!any &&
-        Run_NextPass(&run, g_state.step, work->sink.lo, work->sink.hi, 1, g_state.count) < 0)
-        return; // no pass brings it to the map
-    if (any) {
-        const int64_t need = work->room - work->bodyCount;
-        if (i1 - i0 + 1 >= need) {
-            count = i0 + need;
-            work->bodyFull = true;
-        }
-        work->bodyCount += i1 - i0 + 1 < need ? i1 - i0 + 1 : need;
-    }
-    if (!RunList_Append(&work->body, start, count, step)) work->noMemory = true;
+    if (!LoopBody_Add(&work->body, start, count, step)) work->noMemory = true;
 }
 
 void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
@@ -134,14 +114,13 @@ void EndOfLine(PatternWork* work) {
     if (g_state.inLoop) {
         if (g_state.depth > 0) return;
         Deliver(work);
-        if (!work->full && work->body.count > 0 && g_state.count > 0) {
-            work->full = work->sink.takeLoop(work->sink.context, work->body.runs, work->body.count,
-                                             g_state.count, g_state.step);
+        if (!LoopBody_Seal(&work->body)) work->noMemory = true;
+        if (!work->full && work->body.runs.liveRuns > 0 && g_state.count > 0) {
+            work->full = work->sink.takeLoop(work->sink.context, &work->body.runs, g_state.count,
+                                             g_state.step);
             work->room = work->sink.room(work->sink.context);
         }
-        RunList_Clear(&work->body);
-        work->bodyCount = 0;
-        work->bodyFull = false;
+        LoopBody_Start(&work->body, 0, 0, 0, 0, 0);
         CloseLoop();
         return;
     }
@@ -170,6 +149,7 @@ void CarryOut(PatternWork* work, int32_t kind, const char* args) {
         g_state.base = 0;
         g_state.count = v[0];
         g_state.step = v[1];
+        LoopBody_Start(&work->body, v[0], v[1], work->sink.lo, work->sink.hi, work->room);
         return;
     }
     int32_t v[3] = {0, 1, 0}; // start, count, step
@@ -616,10 +596,8 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     RunList_Init(&work->direct);
     work->directCount = 0;
     work->room = sink.room(sink.context);
-    RunList_Init(&work->body);
+    LoopBody_Init(&work->body);
     work->loneCount = 0;
-    work->bodyCount = 0;
-    work->bodyFull = false;
     work->full = false;
     work->noMemory = false;
     work->held = StrBuf_New();
@@ -636,7 +614,7 @@ void PatternWork_Free(PatternWork* work) {
     StrBuf_Free(work->held);
     work->held = StrBuf_Null;
     RunList_Free(&work->direct);
-    RunList_Free(&work->body);
+    LoopBody_Free(&work->body);
 }
 
 void Pattern_Finish(PatternWork* work) {

@@ -5,6 +5,7 @@
 // error: such text is ignored.
 #pragma once
 #include <cstdint>
+#include "engine/loopbody.h"
 #include "engine/runs.h"
 #include "textlib/strbuf.h"
 
@@ -53,8 +54,7 @@ struct PatternSink {
     int64_t (*takeNumbers)(void* context, const int32_t* numbers, int32_t count);
     // The body's runs passes times; on pass p (from 0) every number of the
     // body except 0 is increased by p * step.
-    bool (*takeLoop)(void* context, const NumberRun* body, int32_t count, int64_t passes,
-                     int64_t step);
+    bool (*takeLoop)(void* context, const RunStore* body, int64_t passes, int64_t step);
 };
 
 // What the interpreter tells a listener (PatternWork::note) as it reads: the
@@ -88,11 +88,9 @@ struct PatternWork {
     int64_t room;        // what sink.room said after the last delivery
     int32_t lone[256];   // single numbers waiting, before any in direct
     int32_t loneCount;
-    RunList body;      // numbers collected while a loop is open
-    int64_t bodyCount; // numbers of the body in lo..hi, up to room
-    bool bodyFull;     // the body holds every number the map can take from it
-    bool full;         // the sink reported a full map
-    bool noMemory;     // a buffer could not grow: the job's numbers are incomplete
+    LoopBody body; // numbers collected while a loop is open
+    bool full;     // the sink reported a full map
+    bool noMemory; // a buffer could not grow: the job's numbers are incomplete
     // Text fed with Pattern_Text: the line not yet ended, held whole while it
     // is at most holdLimit bytes, and how a longer one is read on.
     StrBuf* held;

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 4; i < size; i++)
             seed = (seed ^ data[i]) * 1099511628211u;
         PatternGen gen(seed);
-        lines = gen.Lines();
+        lines = seed % 4 == 3 ? gen.LoopBlock() : gen.Lines();
     } else { // the bytes are the text
         std::string line;
         for (size_t i = 4; i < size; i++) {

@@ -9,6 +9,11 @@ int64_t g_count = 0;      // allocations since the seam was last set
 int64_t g_failAt = 0;     // 0: off; otherwise the allocation number that fails
 bool g_failAfter = false; // every allocation from g_failAt on fails
 size_t g_largest = 0;     // the largest block asked for since the seam was last set
+size_t g_live = 0;        // bytes in blocks not yet freed
+size_t g_peak = 0;        // the most g_live has been since the seam was last set
+// Each block carries its size in front of it, padded so that the block keeps
+// the alignment malloc gives.
+const size_t HEADER = 16;
 } // namespace
 
 void* Mem_Alloc(size_t size) {
@@ -16,7 +21,12 @@ void* Mem_Alloc(size_t size) {
     if (size > g_largest) g_largest = size;
     if (g_failAt > 0 && (g_count == g_failAt || (g_failAfter && g_count > g_failAt)))
         return nullptr;
-    return std::malloc(size ? size : 1);
+    char* block = static_cast<char*>(std::malloc(size + HEADER));
+    if (!block) return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    g_live += size;
+    if (g_live > g_peak) g_peak = g_live;
+    return block + HEADER;
 }
 
 void* Mem_AllocZero(size_t size) {
@@ -26,12 +36,18 @@ void* Mem_AllocZero(size_t size) {
 }
 
 void Mem_Free(void* block) {
-    std::free(block);
+    if (!block) return;
+    char* start = static_cast<char*>(block) - HEADER;
+    size_t size;
+    std::memcpy(&size, start, sizeof size);
+    g_live -= size;
+    std::free(start);
 }
 
 void Mem_FailNth(int64_t nth, bool failAllAfter) {
     g_count = 0;
     g_largest = 0;
+    g_peak = g_live;
     g_failAt = nth > 0 ? nth : 0;
     g_failAfter = failAllAfter;
 }
@@ -42,4 +58,8 @@ int64_t Mem_AllocCount() {
 
 size_t Mem_LargestBlock() {
     return g_largest;
+}
+
+size_t Mem_PeakBytes() {
+    return g_peak;
 }

@@ -21,3 +21,5 @@ void Mem_FailNth(int64_t nth, bool failAllAfter = false);
 int64_t Mem_AllocCount();
 // The largest block asked for since the last Mem_FailNth call.
 size_t Mem_LargestBlock();
+// The most bytes held in blocks at one time since the last Mem_FailNth call.
+size_t Mem_PeakBytes();

@@ -37,6 +37,21 @@ class PatternGen {
         return lines;
     }
 
+    // A loop over a long block of numbers, many of them outside the map
+    // until the passes bring them in (or past it), some merging into runs.
+    std::vector<std::string> LoopBlock() {
+        const int64_t step = In(-12, 12), reach = 15 * (step < 0 ? -step : step);
+        std::vector<std::string> lines = {
+            "/LOOP(" + std::to_string(In(1, 60)) + "," + std::to_string(step) + ")\n", "{\n"};
+        for (int64_t i = 0, n = In(1, 200); i < n; i++) {
+            const int64_t v = step > 0 ? In(-reach - 10, 10) : In(-10, reach + 50);
+            lines.push_back(std::to_string(v) +
+                            (Chance(10) ? "~" + std::to_string(v + In(-3, 3)) : "") + "\n");
+        }
+        lines.push_back("}\n");
+        return lines;
+    }
+
   private:
     std::string Blanks() { return Pick({"", "", "", " ", "  ", "\t", " \t "}); }
     // A number as written: mostly small, sometimes signed, padded or huge.

@@ -121,7 +121,7 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
         Pattern_ResetKeywords();
         oracle.ResetKeywords();
         for (int64_t j = 0, jobs = gen.In(1, 3); j < jobs; j++) {
-            std::vector<std::string> lines = gen.Lines();
+            std::vector<std::string> lines = n % 4 == 3 ? gen.LoopBlock() : gen.Lines();
             TileMapJob job = TileMap_StartValues();
             job.inputCount = int32_t(gen.In(1, 40)), job.outputCount = int32_t(gen.In(1, 60)),
             job.method = int32_t(gen.In(0, 1));
