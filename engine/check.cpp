@@ -49,17 +49,9 @@ struct Listener {
 
 void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra) {
     CheckResult* r = l->result;
-    if (r->count == r->capacity) {
-        const int32_t capacity = r->capacity ? r->capacity * 2 : 16;
-        auto* list = static_cast<CheckDiagnostic*>(Mem_Alloc(sizeof(CheckDiagnostic) * capacity));
-        if (!list) {
-            l->noMemory = true;
-            return;
-        }
-        if (r->count) memcpy(list, r->list, sizeof(CheckDiagnostic) * r->count);
-        Mem_Free(r->list);
-        r->list = list;
-        r->capacity = capacity;
+    if (!Mem_Grow(&r->list, &r->capacity, r->count, int64_t{r->count} + 1, 16, INT32_MAX)) {
+        l->noMemory = true;
+        return;
     }
     CheckDiagnostic* d = &r->list[r->count++];
     d->line = line;

@@ -1,6 +1,5 @@
 #include "engine/passheap.h"
 #include "textlib/mem.h"
-#include <cstring>
 
 namespace {
 
@@ -23,17 +22,7 @@ void PassHeap_Free(PassHeap* heap) {
 }
 
 bool PassHeap_Reserve(PassHeap* heap, int32_t size) {
-    if (size <= heap->capacity) return true;
-    int32_t capacity = heap->capacity ? heap->capacity : 64;
-    while (capacity < size)
-        capacity = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
-    PassEntry* entries = static_cast<PassEntry*>(Mem_Alloc(sizeof(PassEntry) * capacity));
-    if (!entries) return false;
-    if (heap->size) memcpy(entries, heap->entries, sizeof(PassEntry) * heap->size);
-    Mem_Free(heap->entries);
-    heap->entries = entries;
-    heap->capacity = capacity;
-    return true;
+    return Mem_Grow(&heap->entries, &heap->capacity, heap->size, size, 64, INT32_MAX);
 }
 
 bool PassHeap_Push(PassHeap* heap, PassEntry entry) {

@@ -8,7 +8,6 @@
 // loop adds at most (2^31 - 1) passes of a 32-bit step, again within 2^62.
 #include "engine/runs.h"
 #include "textlib/mem.h"
-#include <cstring>
 
 namespace {
 
@@ -34,18 +33,8 @@ int64_t Max(int64_t a, int64_t b) {
 }
 
 bool Reserve(RunList* list, int32_t extra) {
-    if (list->count + extra <= list->capacity) return true;
-    if (list->capacity > (1 << 29)) return false;
-    int32_t capacity = list->capacity ? list->capacity * 2 : 16;
-    while (capacity < list->count + extra)
-        capacity *= 2;
-    NumberRun* runs = static_cast<NumberRun*>(Mem_Alloc(sizeof(NumberRun) * capacity));
-    if (!runs) return false;
-    if (list->count) memcpy(runs, list->runs, sizeof(NumberRun) * list->count);
-    Mem_Free(list->runs);
-    list->runs = runs;
-    list->capacity = capacity;
-    return true;
+    return Mem_Grow(&list->runs, &list->capacity, list->count, int64_t{list->count} + extra, 16,
+                    1 << 30);
 }
 
 // Adds a run that is all zeros or holds no zero; room is reserved.

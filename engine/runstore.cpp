@@ -80,16 +80,10 @@ uint8_t* Place(const RunStore* store, uint32_t offset) {
 }
 
 bool AddBlock(RunStore* store) {
-    if (store->blockCount == store->blockCapacity) {
-        if (store->blockCapacity >= (1 << BLOCK_SHIFT)) return false; // offsets are 32 bits
-        const int32_t capacity = store->blockCapacity ? store->blockCapacity * 2 : 8;
-        RunBlock* blocks = static_cast<RunBlock*>(Mem_Alloc(sizeof(RunBlock) * capacity));
-        if (!blocks) return false;
-        if (store->blockCount) memcpy(blocks, store->blocks, sizeof(RunBlock) * store->blockCount);
-        Mem_Free(store->blocks);
-        store->blocks = blocks;
-        store->blockCapacity = capacity;
-    }
+    // Offsets are 32 bits: at most 2^16 blocks.
+    if (!Mem_Grow(&store->blocks, &store->blockCapacity, store->blockCount,
+                  int64_t{store->blockCount} + 1, 8, 1 << BLOCK_SHIFT))
+        return false;
     uint8_t* bytes = static_cast<uint8_t*>(Mem_Alloc(BLOCK_SIZE));
     if (!bytes) return false;
     store->blocks[store->blockCount++] = RunBlock{bytes, 0};

@@ -1,6 +1,7 @@
 // Allocation with a test seam that makes a chosen allocation fail.
 #include "textlib/mem.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,4 +63,22 @@ size_t Mem_LargestBlock() {
 
 size_t Mem_PeakBytes() {
     return g_peak;
+}
+
+bool Mem_GrowBlock(void** items, int32_t* capacity, int32_t count, int64_t need, size_t size,
+                   int32_t first, int32_t limit) {
+    if (need <= *capacity) return true;
+    if (need > limit) return false;
+    int64_t next = *capacity > 0 ? *capacity : first;
+    while (next < need)
+        next *= 2;
+    if (next > limit) next = limit;
+    if (static_cast<uint64_t>(next) > SIZE_MAX / size) return false; // a 32-bit size would wrap
+    void* block = Mem_Alloc(size * static_cast<size_t>(next));
+    if (!block) return false;
+    if (count > 0) std::memcpy(block, *items, size * static_cast<size_t>(count));
+    Mem_Free(*items);
+    *items = block;
+    *capacity = static_cast<int32_t>(next);
+    return true;
 }

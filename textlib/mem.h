@@ -23,3 +23,19 @@ int64_t Mem_AllocCount();
 size_t Mem_LargestBlock();
 // The most bytes held in blocks at one time since the last Mem_FailNth call.
 size_t Mem_PeakBytes();
+
+// Grows an array of items of size bytes, count of them in use, so that it
+// holds at least need: its capacity doubles from first, and never passes
+// limit. Returns false, leaving the array as it was, when need is above
+// limit or memory runs out.
+bool Mem_GrowBlock(void** items, int32_t* capacity, int32_t count, int64_t need, size_t size,
+                   int32_t first, int32_t limit);
+template <typename T>
+bool Mem_Grow(T** items, int32_t* capacity, int32_t count, int64_t need, int32_t first,
+              int32_t limit) {
+    if (need <= *capacity) return true;
+    void* block = *items;
+    const bool grown = Mem_GrowBlock(&block, capacity, count, need, sizeof(T), first, limit);
+    *items = static_cast<T*>(block);
+    return grown;
+}
