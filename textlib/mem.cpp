@@ -9,7 +9,6 @@ namespace {
 int64_t g_count = 0;      // allocations since the seam was last set
 int64_t g_failAt = 0;     // 0: off; otherwise the allocation number that fails
 bool g_failAfter = false; // every allocation from g_failAt on fails
-size_t g_largest = 0;     // the largest block asked for since the seam was last set
 size_t g_live = 0;        // bytes in blocks not yet freed
 size_t g_peak = 0;        // the most g_live has been since the seam was last set
 // Each block carries its size in front of it, padded so that the block keeps
@@ -19,9 +18,9 @@ const size_t HEADER = 16;
 
 void* Mem_Alloc(size_t size) {
     ++g_count;
-    if (size > g_largest) g_largest = size;
     if (g_failAt > 0 && (g_count == g_failAt || (g_failAfter && g_count > g_failAt)))
         return nullptr;
+    if (size > SIZE_MAX - HEADER) return nullptr;
     char* block = static_cast<char*>(std::malloc(size + HEADER));
     if (!block) return nullptr;
     std::memcpy(block, &size, sizeof size);
@@ -47,7 +46,6 @@ void Mem_Free(void* block) {
 
 void Mem_FailNth(int64_t nth, bool failAllAfter) {
     g_count = 0;
-    g_largest = 0;
     g_peak = g_live;
     g_failAt = nth > 0 ? nth : 0;
     g_failAfter = failAllAfter;
@@ -55,10 +53,6 @@ void Mem_FailNth(int64_t nth, bool failAllAfter) {
 
 int64_t Mem_AllocCount() {
     return g_count;
-}
-
-size_t Mem_LargestBlock() {
-    return g_largest;
 }
 
 size_t Mem_PeakBytes() {

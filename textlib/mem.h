@@ -19,8 +19,6 @@ void Mem_Free(void* block);
 void Mem_FailNth(int64_t nth, bool failAllAfter = false);
 // Allocations made since the last Mem_FailNth call (failed ones included).
 int64_t Mem_AllocCount();
-// The largest block asked for since the last Mem_FailNth call.
-size_t Mem_LargestBlock();
 // The most bytes held in blocks at one time since the last Mem_FailNth call.
 size_t Mem_PeakBytes();
 
