@@ -115,6 +115,7 @@ int Check_Main(int argc, char** argv, int first) {
     if (!options[3].seen) {
         for (int32_t i = 0; i < result.count; i++)
             Say(files[0], result.list[i], job);
+        if (result.more > 0) printf("%s: %d more warnings not shown\n", files[0], result.more);
         const CheckSummary& s = result.summary;
         printf("%s: %d slots filled, %d empty slots, %d input tiles never used, %d tiles used "
                "more than once\n",

@@ -47,8 +47,15 @@ struct Listener {
     bool noMemory;
 };
 
-void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra) {
+// Keeps a diagnostic; past the listed limit only counts it, unless it is
+// one of the file's end (always), which come last and say the most.
+void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra,
+         bool always = false) {
     CheckResult* r = l->result;
+    if (r->count >= CHECK_LISTED && !always) {
+        r->more++;
+        return;
+    }
     if (!Mem_Grow(&r->list, &r->capacity, r->count, int64_t{r->count} + 1, 16, INT32_MAX)) {
         l->noMemory = true;
         return;
@@ -122,7 +129,7 @@ void Unreached(Listener* l) {
             }
         lineStart = f->lineEnded;
     }
-    if (first) Add(l, first, CHECK_UNREACHED, nullptr, lines, 0);
+    if (first) Add(l, first, CHECK_UNREACHED, nullptr, lines, 0, true);
 }
 
 void Summarise(const uint8_t* map, const TileMapJob* job, CheckSummary* s) {
@@ -164,7 +171,7 @@ int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* r
         if (filled == job->outputCount)
             Unreached(&l);
         else if (Pattern_State()->inLoop)
-            Add(&l, l.loopLine, CHECK_OPENLOOP, nullptr, 0, 0);
+            Add(&l, l.loopLine, CHECK_OPENLOOP, nullptr, 0, 0, true);
         // The summary from the forward map of the same pattern, read again
         // with the directive words it started with.
         PatternKeyword after[PATTERN_KEYWORDS];
@@ -190,7 +197,7 @@ int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* r
     TextStream_Close(stream);
     Mem_Free(feed.buffer);
     Mem_Free(forward);
-    return result->failure == TILEMAP_FAIL_NOMEM ? -1 : result->count;
+    return result->failure == TILEMAP_FAIL_NOMEM ? -1 : result->count + result->more;
 }
 
 void Check_Free(CheckResult* result) {

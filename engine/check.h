@@ -35,10 +35,15 @@ struct CheckSummary {
     int32_t repeated; // input tiles held by more than one slot
 };
 
+// Diagnostics kept in a result at most, besides those of the file's end; a
+// pattern of millions of bad lines costs no more than these.
+constexpr int32_t CHECK_LISTED = 10000;
+
 struct CheckResult {
     CheckDiagnostic* list; // Check_Free
     int32_t count;
     int32_t capacity;
+    int32_t more; // diagnostics past CHECK_LISTED: counted, not kept
     CheckSummary summary;
     uint8_t* map;  // the job's map, TileMap_MapLength bytes (Check_Free)
     int32_t taken; // what the job returns: numbers taken, 0 when it fails
@@ -47,7 +52,7 @@ struct CheckResult {
 };
 
 // Checks the pattern file patternName (UTF-8) for job. Returns the number of
-// diagnostics, or -1 when the pattern cannot be read or memory runs out
+// diagnostics (count + more), or -1 when the pattern cannot be read or memory runs out
 // (result->failure says which). Free the result with Check_Free either way.
 int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result);
 void Check_Free(CheckResult* result);

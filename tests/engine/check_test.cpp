@@ -79,6 +79,17 @@ TEST(Check, DiagnosticsAndLines) {
                 << pattern << " encoding " << encoding;
             Check_Free(&r);
         }
+    // Past the listed limit warnings are counted, and those of the file's end still listed.
+    std::string bad = "/LOOP(2,1)\n{\n";
+    for (int32_t i = 0; i < CHECK_LISTED + 1; i++)
+        bad += "x\n";
+    WriteFile(dir / "p", bad);
+    TileMapJob job = TileMap_StartValues();
+    CheckResult r;
+    EXPECT_EQ(Check_Run((dir / "p").c_str(), &job, &r), CHECK_LISTED + 2);
+    EXPECT_EQ(std::make_tuple(r.count, r.more, r.list[r.count - 1].kind),
+              std::make_tuple(CHECK_LISTED + 1, 1, int32_t{CHECK_OPENLOOP}));
+    Check_Free(&r);
     Pattern_ResetKeywords();
 }
 
