@@ -4,6 +4,7 @@
 // something. The summary comes from the forward map of the same pattern.
 #include "engine/check.h"
 #include "engine/pattern.h"
+#include "engine/trace.h"
 #include "textlib/mem.h"
 #include "textlib/textstream.h"
 #include <cstring>
@@ -43,6 +44,7 @@ struct Listener {
     CheckResult* result;
     Feed* feed;
     const TileMapJob* job;
+    MapTrace* trace; // or null
     int32_t loopLine;
     bool noMemory;
 };
@@ -97,8 +99,13 @@ void Hear(void* context, int32_t kind, const char* text, int64_t a, int64_t b, i
     Listener* l = static_cast<Listener*>(context);
     const int32_t line = l->feed->line;
     switch (kind) {
-    case PATTERN_NOTE_RUN: return Numbers(l, a, b, c);
-    case PATTERN_NOTE_LOOP: l->loopLine = line; return;
+    case PATTERN_NOTE_RUN:
+        if (l->trace) MapTrace_Made(l->trace, b, Pattern_State()->inLoop != 0);
+        return Numbers(l, a, b, c);
+    case PATTERN_NOTE_LOOP:
+        l->loopLine = line;
+        if (l->trace) l->trace->loopLine = line;
+        return;
     case PATTERN_NOTE_ITEM: return Add(l, line, CHECK_ITEM, text, 0, 0);
     case PATTERN_NOTE_NOPAREN: return Add(l, line, CHECK_NOPAREN, text, 0, 0);
     case PATTERN_NOTE_WORD: return Add(l, line, CHECK_WORD, text, 0, 0);
@@ -149,7 +156,8 @@ void Summarise(const uint8_t* map, const TileMapJob* job, CheckSummary* s) {
 
 } // namespace
 
-int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result) {
+int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result,
+                  MapTrace* trace) {
     memset(result, 0, sizeof *result);
     PatternKeyword words[PATTERN_KEYWORDS];
     memcpy(words, Pattern_Keywords(), sizeof words);
@@ -160,13 +168,14 @@ int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* r
         return -1;
     }
     Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false};
-    Listener l = {result, &feed, job, 0, false};
+    Listener l = {result, &feed, job, trace, 0, false};
+    if (trace) trace->line = &feed.line;
     const int32_t length = TileMap_MapLength(job);
     result->map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length)));
     uint8_t* forward = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(job->outputCount)));
     if (feed.buffer && result->map && forward) {
         result->taken = TileMap_FillTextNoted(job, FeedLine, &feed, 0, result->map,
-                                              &result->failure, PatternNote{&l, Hear});
+                                              &result->failure, PatternNote{&l, Hear}, trace);
         const int32_t filled = result->failure == TILEMAP_OK ? result->taken : 0;
         if (filled == job->outputCount)
             Unreached(&l);

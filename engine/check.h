@@ -54,5 +54,8 @@ struct CheckResult {
 // Checks the pattern file patternName (UTF-8) for job. Returns the number of
 // diagnostics (count + more), or -1 when the pattern cannot be read or memory runs out
 // (result->failure says which). Free the result with Check_Free either way.
-int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result);
+// With trace (MapTrace_Init'ed for the job's counts, or null), it also
+// records where each number of the map came from.
+int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result,
+                  MapTrace* trace = nullptr);
 void Check_Free(CheckResult* result);

@@ -32,6 +32,13 @@ bool TakeForward(MapFill* fill, const NumberRun* run, int64_t shift) {
     return IsFull(fill);
 }
 
+// The takes of the n numbers from index i0 that were just placed.
+void KeepTakes(MapFill* fill, const NumberRun* run, int64_t shift, int64_t i0, int64_t n) {
+    int64_t v = run->start + shift + i0 * run->step;
+    for (int64_t k = 0; k < n; k++, v += run->step)
+        if (v >= 1) fill->tileTake[v - 1] = static_cast<int32_t>(fill->filled - n + k + 1);
+}
+
 // Inverse: only numbers in 0..inputCount are taken; they form one stretch.
 bool TakeInverse(MapFill* fill, const NumberRun* run, int64_t shift) {
     int64_t i0, i1;
@@ -43,6 +50,7 @@ bool TakeInverse(MapFill* fill, const NumberRun* run, int64_t shift) {
         fill->filled++;
         if (v >= 1) fill->map[v - 1] = static_cast<uint8_t>(fill->filled);
     }
+    if (fill->tileTake) KeepTakes(fill, run, shift, i0, n);
     return IsFull(fill);
 }
 
@@ -72,6 +80,7 @@ int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
         } else if (n >= 0 && n <= inputs) {
             fill->filled++;
             if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
+            if (n >= 1 && fill->tileTake) fill->tileTake[n - 1] = static_cast<int32_t>(fill->filled);
         }
     }
     return fill->outputCount - fill->filled;
@@ -135,6 +144,7 @@ void MapFill_Init(MapFill* fill, uint8_t* map, int32_t inputCount, int32_t outpu
     fill->inverse = inverse;
     fill->filled = 0;
     fill->noMemory = false;
+    fill->tileTake = nullptr;
 }
 
 PatternSink MapFill_Sink(MapFill* fill) {

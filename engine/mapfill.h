@@ -15,6 +15,9 @@ struct MapFill {
     bool inverse;
     int64_t filled; // numbers taken so far
     bool noMemory;  // a loop could not get its working memory
+    // Inverse, when not null: per input tile, the 1-based take that placed
+    // it last, whole (the map keeps its low byte only). Null in a job.
+    int32_t* tileTake;
 };
 
 // The forward map has outputCount entries, the inverse map inputCount.

@@ -44,18 +44,20 @@ void NumberCell(Canvas* c, uint32_t x0, uint32_t y0, uint32_t value) {
             Put(c, x0 + x, y0 + y, v, v, v);
         }
     if (value == 0) return Cross(c, x0 + 2, y0 + 2, w - 5, h - 5);
-    char text[4];
+    char text[10];
     uint32_t n = 0;
     for (uint32_t v = value; v; v /= 10)
         text[n++] = static_cast<char>(v % 10);
-    // Centred: each digit 6 wide with 2 between.
-    const uint32_t left = x0 + (w - 1 - (n * 8 - 2)) / 2, top = y0 + 3;
+    // Centred: each digit 6 wide with 2 between; past three digits (a tile
+    // number of the input) the font is not doubled, 3 wide with 1 between.
+    const uint32_t size = n > 3 ? 1 : 2, pitch = 4 * size;
+    const uint32_t left = x0 + (w - 1 - (n * pitch - size)) / 2, top = y0 + 8 - 5 * size / 2;
     for (uint32_t i = 0; i < n; i++) {
         const uint8_t* rows = DIGITS[static_cast<int>(text[n - 1 - i])];
-        for (uint32_t y = 0; y < 10; y++)
-            for (uint32_t x = 0; x < 6; x++)
-                if (rows[y / 2] >> (2 - x / 2) & 1)
-                    Put(c, left + i * 8 + x, top + y, PREVIEW_INK, PREVIEW_INK, PREVIEW_INK);
+        for (uint32_t y = 0; y < 5 * size; y++)
+            for (uint32_t x = 0; x < 3 * size; x++)
+                if (rows[y / size] >> (2 - x / size) & 1)
+                    Put(c, left + i * pitch + x, top + y, PREVIEW_INK, PREVIEW_INK, PREVIEW_INK);
     }
 }
 
@@ -81,7 +83,32 @@ void TileCell(Canvas* c, uint32_t x0, uint32_t y0, const PreviewTiles* t, const 
         }
 }
 
+bool UsesNumbers(const PreviewTiles* tiles) {
+    return !tiles || !tiles->graphic;
+}
+
 } // namespace
+
+void Preview_CellSize(const PreviewTiles* tiles, uint32_t* width, uint32_t* height) {
+    const bool numbers = UsesNumbers(tiles);
+    *width = numbers ? PREVIEW_CELL_WIDTH : tiles->format.width;
+    *height = numbers ? PREVIEW_CELL_HEIGHT : tiles->format.height;
+}
+
+bool Preview_DrawCell(uint8_t* rgb, uint32_t width, uint32_t x0, uint32_t y0, uint32_t value,
+                      const PreviewTiles* tiles) {
+    Canvas c = {rgb, width};
+    if (UsesNumbers(tiles)) {
+        NumberCell(&c, x0, y0, value);
+        return true;
+    }
+    const uint32_t stride = tiles->format.stride;
+    const uint64_t held = stride == 0 ? 0 : tiles->length / stride;
+    if (value > held) return false;
+    TileCell(&c, x0, y0, tiles,
+             value ? tiles->graphic + static_cast<uint64_t>(value - 1) * stride : nullptr);
+    return true;
+}
 
 uint32_t Preview_DefaultColumns(uint32_t count) {
     uint32_t n = 1;
@@ -95,9 +122,9 @@ bool Preview_Draw(const uint8_t* map, uint32_t count, uint32_t columns, uint32_t
     image->rgb = nullptr;
     image->width = image->height = 0;
     if (columns == 0 || scale == 0 || count == 0) return false;
-    const bool numbers = !tiles || !tiles->graphic;
-    const uint32_t cw = numbers ? PREVIEW_CELL_WIDTH : tiles->format.width;
-    const uint32_t ch = numbers ? PREVIEW_CELL_HEIGHT : tiles->format.height;
+    const bool numbers = UsesNumbers(tiles);
+    uint32_t cw, ch;
+    Preview_CellSize(tiles, &cw, &ch);
     const uint32_t across = count < columns ? count : columns;
     const uint32_t down = (count + columns - 1) / columns;
     const uint64_t w = static_cast<uint64_t>(across) * cw, h = static_cast<uint64_t>(down) * ch;
@@ -107,23 +134,13 @@ bool Preview_Draw(const uint8_t* map, uint32_t count, uint32_t columns, uint32_t
     if (!base) return false;
     // Slots past the last entry stay as the background.
     memset(base, numbers ? 255 : 0, static_cast<size_t>(w * h * 3));
-    Canvas c = {base, static_cast<uint32_t>(w)};
-    const uint32_t stride = numbers ? 0 : tiles->format.stride;
-    const uint64_t held = numbers || stride == 0 ? 0 : tiles->length / stride;
     for (uint32_t k = 0; k < count; k++) {
-        const uint32_t x0 = k % columns * cw, y0 = k / columns * ch;
-        if (numbers) {
-            NumberCell(&c, x0, y0, map[k]);
-            continue;
-        }
-        if (map[k] > held) {
+        if (!Preview_DrawCell(base, static_cast<uint32_t>(w), k % columns * cw, k / columns * ch,
+                              map[k], tiles)) {
             *bad = k;
             Mem_Free(base);
             return false;
         }
-        const uint8_t* tile =
-            map[k] ? tiles->graphic + static_cast<uint64_t>(map[k] - 1) * stride : nullptr;
-        TileCell(&c, x0, y0, tiles, tile);
     }
     if (scale == 1) {
         image->rgb = base;

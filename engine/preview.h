@@ -27,6 +27,15 @@ struct PreviewTiles {
 constexpr uint32_t PREVIEW_CELL_WIDTH = 28;
 constexpr uint32_t PREVIEW_CELL_HEIGHT = 16;
 
+// The size of one cell in pixels: a number's, or a tile's.
+void Preview_CellSize(const PreviewTiles* tiles, uint32_t* width, uint32_t* height);
+// Draws one cell, one pixel a pixel, with its top left at x0, y0 of rgb, a
+// picture width pixels wide: the number value (up to seven digits), or the
+// tile value names (0: none, crossed out). False, with nothing drawn, when
+// value names a tile that tiles does not hold whole.
+bool Preview_DrawCell(uint8_t* rgb, uint32_t width, uint32_t x0, uint32_t y0, uint32_t value,
+                      const PreviewTiles* tiles);
+
 // The cells across when none is asked for: the square root of count, rounded up.
 uint32_t Preview_DefaultColumns(uint32_t count);
 

@@ -132,12 +132,24 @@ int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* 
                       const char* intoName, uint32_t stride, uint64_t offset,
                       TileApplyReport* report) {
     memset(report, 0, sizeof *report);
-    uint8_t *map = nullptr, *graphic = nullptr, *result = nullptr;
-    uint64_t mapLength = 0, length = 0, resultLength = 0;
+    uint8_t* map = nullptr;
+    uint64_t mapLength = 0;
+    const uint32_t code = Tile_ReadFile(mapName, &map, &mapLength);
+    if (code != FILE_OK) return Refuse(report, TILEAPPLY_FAIL_MAP, code);
+    const int32_t done = TileApply_RunMap(map, mapLength, graphicName, outputName, intoName,
+                                          stride, offset, report);
+    Mem_Free(map);
+    return done;
+}
+
+int32_t TileApply_RunMap(const uint8_t* map, uint64_t mapLength, const char* graphicName,
+                         const char* outputName, const char* intoName, uint32_t stride,
+                         uint64_t offset, TileApplyReport* report) {
+    memset(report, 0, sizeof *report);
+    uint8_t *graphic = nullptr, *result = nullptr;
+    uint64_t length = 0, resultLength = 0;
     uint32_t code;
-    if ((code = Tile_ReadFile(mapName, &map, &mapLength)) != FILE_OK) {
-        Refuse(report, TILEAPPLY_FAIL_MAP, code);
-    } else if ((code = Tile_ReadFile(graphicName, &graphic, &length)) != FILE_OK) {
+    if ((code = Tile_ReadFile(graphicName, &graphic, &length)) != FILE_OK) {
         Refuse(report, TILEAPPLY_FAIL_GRAPHIC, code);
     } else if (length < offset) {
         Refuse(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
@@ -168,7 +180,6 @@ int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* 
             }
         }
     }
-    Mem_Free(map);
     Mem_Free(graphic);
     Mem_Free(result);
     return report->failure == TILEAPPLY_OK ? 1 : 0;

@@ -58,6 +58,11 @@ int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* 
                       const char* intoName, uint32_t stride, uint64_t offset,
                       TileApplyReport* report);
 
+// The same with the map in memory (mapLength bytes).
+int32_t TileApply_RunMap(const uint8_t* map, uint64_t mapLength, const char* graphicName,
+                         const char* outputName, const char* intoName, uint32_t stride,
+                         uint64_t offset, TileApplyReport* report);
+
 // Reads the whole file name (UTF-8) into *bytes (Mem_Free) and *length; a
 // file layer code. Files of 4 GiB or more are FILE_NOMEM.
 uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length);

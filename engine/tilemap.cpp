@@ -7,6 +7,7 @@
 #include "engine/tilemap.h"
 #include "engine/mapfill.h"
 #include "engine/pattern.h"
+#include "engine/trace.h"
 #include "textlib/file.h"
 #include "textlib/mem.h"
 #include "textlib/textstream.h"
@@ -210,14 +211,15 @@ int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t
 
 int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, void* context,
                               int32_t holdLimit, uint8_t* map, TileMapFailure* failure,
-                              PatternNote note) {
+                              PatternNote note, MapTrace* trace) {
     // Blocks of text as large as a line that is held whole, so that most
     // lines are read in place.
     constexpr uint32_t BLOCK = 65536;
     MapFill fill;
     MapFill_Init(&fill, map, job->inputCount, job->outputCount, job->method == EFFECT_MAP_UNDO);
+    if (trace) fill.tileTake = trace->tileTake;
     PatternWork work;
-    bool ready = PatternWork_Init(&work, MapFill_Sink(&fill));
+    bool ready = PatternWork_Init(&work, trace ? MapTrace_Sink(trace, &fill) : MapFill_Sink(&fill));
     if (holdLimit > 0) work.holdLimit = holdLimit;
     work.note = note;
     char* block = static_cast<char*>(Mem_Alloc(BLOCK + 1));
@@ -231,7 +233,8 @@ int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, v
             Pattern_Text(&work, block, n);
         Pattern_TextEnd(&work);
         Pattern_Finish(&work);
-        if (work.noMemory || fill.noMemory) *failure = TILEMAP_FAIL_NOMEM;
+        if (work.noMemory || fill.noMemory || (trace && trace->noMemory))
+            *failure = TILEMAP_FAIL_NOMEM;
         if (*failure == TILEMAP_OK && fill.filled == 0) *failure = TILEMAP_FAIL_EMPTY;
     }
     Mem_Free(block);

@@ -100,11 +100,14 @@ typedef uint32_t (*TileMapTextSource)(char* out, uint32_t room, void* context);
 int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* context,
                          int32_t holdLimit, uint8_t* map, TileMapFailure* failure);
 
+struct MapTrace;
 // The same, with a listener that hears what the interpreter reads and
-// passes over (the pattern check); the map is the one the job makes.
+// passes over (the pattern check), and a trace that records where each
+// number taken came from (the preview; may be null); the map is the one the
+// job makes.
 int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, void* context,
                               int32_t holdLimit, uint8_t* map, TileMapFailure* failure,
-                              PatternNote note);
+                              PatternNote note, MapTrace* trace = nullptr);
 
 // Writes length bytes to the file outputName (UTF-8) with the care a job's
 // map gets: links followed, a folder, a read-only or busy file refused, an

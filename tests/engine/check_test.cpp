@@ -2,6 +2,8 @@
 // reads through the same interpreter, line by line), and a table of patterns with the
 // diagnostics and line numbers expected, each pattern read in every encoding.
 #include "engine/check.h"
+#include "engine/trace.h"
+#include "tests/engine/pattern_oracle.h"
 #include "tests/engine/pattern_gen.h"
 #include "tests/textlib/testdir.h"
 #include <gtest/gtest.h>
@@ -9,13 +11,15 @@
 
 namespace {
 
-TEST(Check, MakesTheJobsMap) {
+TEST(Check, MakesTheJobsMapAndNamesItsLines) {
     TestDir dir;
     const std::string p = dir / "p", o = dir / "o";
+    PatternOracle oracle(100000);
     for (uint64_t seed = 1; seed <= 150; seed++) {
         PatternGen gen(seed);
+        const std::vector<std::string> lines = gen.Lines();
         std::string pattern;
-        for (const std::string& line : gen.Lines())
+        for (const std::string& line : lines)
             pattern += line;
         WriteFile(p, pattern);
         TileMapJob job = TileMap_StartValues();
@@ -26,12 +30,29 @@ TEST(Check, MakesTheJobsMap) {
         const int32_t taken = TileMap_Run("", o.c_str(), p.c_str(), &job);
         Pattern_ResetKeywords();
         CheckResult result;
-        ASSERT_GE(Check_Run(p.c_str(), &job, &result), 0);
+        MapTrace trace;
+        ASSERT_TRUE(MapTrace_Init(&trace, job.inputCount, job.outputCount, nullptr));
+        ASSERT_GE(Check_Run(p.c_str(), &job, &result, &trace), 0);
         const std::string map(reinterpret_cast<char*>(result.map), TileMap_MapLength(&job));
         EXPECT_EQ(std::make_pair(result.taken, map),
                   std::make_pair(taken, taken ? ReadFile(o) : map))
             << "seed " << seed << "\n"
             << pattern;
+        // The lines each entry came from, as the reference counts them out.
+        std::vector<uint8_t> want;
+        oracle.ResetKeywords();
+        oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
+        std::vector<std::pair<int32_t, int32_t>> origins;
+        for (int32_t k = 0; k < TileMap_MapLength(&job); k++) {
+            TraceOrigin o = {0, 0};
+            int32_t take;
+            MapTrace_Origin(&trace, job.method == EFFECT_MAP_UNDO, k, &o, &take);
+            origins.emplace_back(o.first, o.last);
+        }
+        if (!oracle.overBudget && taken) {
+            EXPECT_EQ(origins, oracle.origins) << "seed " << seed << "\n" << pattern;
+        }
+        MapTrace_Free(&trace);
         Check_Free(&result);
     }
 }

@@ -4,7 +4,9 @@
 // flushed pass by pass and the map is filled one number at a time. Sums are
 // exact 64-bit values; a number outside 0..inputs is out of range for the
 // map. Small patterns only: once a job has made more numbers than its budget
-// the oracle gives up (overBudget) and its answer means nothing.
+// the oracle gives up (overBudget) and its answer means nothing. It also
+// names the lines each map entry came from: the line that made the number,
+// or for a loop's numbers the loop's first and last lines.
 #pragma once
 #include <cinttypes>
 #include <cstdio>
@@ -37,10 +39,14 @@ class PatternOracle {
         inverse_ = method == 1;
         map_ = map;
         map->assign(static_cast<size_t>(inverse_ ? inputs : outputs), 0);
+        origins.assign(map->size(), {0, 0});
+        directOrigins_.clear();
+        lineNumber_ = 0;
         CloseLoop();
         StrBuf_AssignStr(direct_, "");
         for (const std::string& text : lines) {
             if (filled_ >= outputs_ || overBudget) break;
+            lineNumber_++;
             StrBuf_AssignStr(line_, "");
             StrBuf_Insert(line_, -1, text.data(), static_cast<uint32_t>(text.size()));
             Line();
@@ -49,6 +55,7 @@ class PatternOracle {
     }
 
     bool overBudget = false;
+    std::vector<std::pair<int32_t, int32_t>> origins; // per map entry; 0, 0: none
 
   private:
     static bool Same(std::string a, std::string b) { // ignoring the case of ASCII letters
@@ -69,6 +76,10 @@ class PatternOracle {
             overBudget = true;
             return;
         }
+        if (list == direct_ && count > 0)
+            directOrigins_.insert(directOrigins_.end(), static_cast<size_t>(count),
+                                  inLoop_ ? std::make_pair(loopLine_, lineNumber_)
+                                          : std::make_pair(lineNumber_, lineNumber_));
         for (int64_t i = 0; i < count; i++, made_++) {
             char text[64];
             snprintf(text, sizeof text, " %" PRId64 ",", start + i * step);
@@ -89,13 +100,15 @@ class PatternOracle {
     }
 
     // The map filler; returns false once the map is full.
-    bool Take(int64_t v) {
+    bool Take(int64_t v, std::pair<int32_t, int32_t> origin) {
         if (!inverse_) {
+            origins[static_cast<size_t>(filled_)] = origin;
             (*map_)[static_cast<size_t>(filled_++)] =
                 static_cast<uint8_t>(v < 0 || v > inputs_ ? 0 : v);
         } else if (v >= 0 && v <= inputs_) {
             filled_++;
             if (v >= 1) (*map_)[static_cast<size_t>(v - 1)] = static_cast<uint8_t>(filled_);
+            if (v >= 1) origins[static_cast<size_t>(v - 1)] = origin;
         }
         return filled_ < outputs_;
     }
@@ -119,8 +132,10 @@ class PatternOracle {
             }
             CloseLoop();
         }
-        if (filled_ < outputs_) Walk(direct_, [&](int64_t v) { return Take(v); });
+        size_t k = 0;
+        if (filled_ < outputs_) Walk(direct_, [&](int64_t v) { return Take(v, directOrigins_[k++]); });
         StrBuf_AssignStr(direct_, "");
+        directOrigins_.clear();
     }
 
     void Directive() {
@@ -141,6 +156,7 @@ class PatternOracle {
             sscanf(token_->data, "%" SCNd64 ",%" SCNd64 ",%" SCNd64, &v[0], &v[1], &v[2]);
             if (opens) {
                 inLoop_ = 1;
+                loopLine_ = lineNumber_;
                 count_ = Clamp(v[0]);
                 step_ = Clamp(v[1]);
             } else {
@@ -214,4 +230,6 @@ class PatternOracle {
     std::vector<uint8_t>* map_ = nullptr;
     int64_t base_ = 0, step_ = 0, count_ = 1;
     int inLoop_ = 0, depth_ = 0;
+    int32_t lineNumber_ = 0, loopLine_ = 0;
+    std::vector<std::pair<int32_t, int32_t>> directOrigins_; // one per number in direct_
 };
