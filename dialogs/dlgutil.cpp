@@ -158,7 +158,7 @@ void Path_MakeStartRelative(char* path, int size) {
 }
 
 BOOL FileDlg_Run(HWND owner, FileChooser chooser, const char* filter, const char* defaultExt,
-                 char* path, int size) {
+                 char* path, int size, const char* title, const char* folder) {
     char buffer[DLG_PATH_SIZE] = {};
     lstrcpynA(buffer, path, sizeof(buffer));
     OPENFILENAMEA ofn = {};
@@ -170,7 +170,8 @@ BOOL FileDlg_Run(HWND owner, FileChooser chooser, const char* filter, const char
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer;
     ofn.nMaxFile = sizeof(buffer);
-    ofn.lpstrInitialDir = appState.dialogFolder;
+    ofn.lpstrInitialDir = folder ? folder : appState.dialogFolder;
+    ofn.lpstrTitle = title;
     // OFN_NOCHANGEDIR keeps the working folder, the base of relative names.
     ofn.Flags = CHOOSER_FLAGS;
     ofn.lpstrDefExt = defaultExt;
@@ -269,12 +270,30 @@ int Dlg_Ask(HWND owner, int textId, int titleId) {
     return MessageBoxA(owner, text, title, MB_YESNO | MB_ICONQUESTION);
 }
 
-void Dlg_ShowText(HWND dialog, int controlId, int formatId, ...) {
-    char format[MESSAGE_SIZE] = "", text[MESSAGE_SIZE] = "";
+namespace {
+
+char* FormatArgs(char* text, int size, int formatId, va_list args) {
+    char format[MESSAGE_SIZE] = "";
     LoadStringA(GetModuleHandleA(nullptr), formatId, format, sizeof(format));
+    vsnprintf(text, static_cast<size_t>(size), format, args);
+    return text;
+}
+
+} // namespace
+
+void Dlg_ShowText(HWND dialog, int controlId, int formatId, ...) {
+    char text[MESSAGE_SIZE] = "";
     va_list args;
     va_start(args, formatId);
-    vsnprintf(text, sizeof(text), format, args);
+    FormatArgs(text, sizeof(text), formatId, args);
     va_end(args);
     SetDlgItemTextA(dialog, controlId, text);
+}
+
+char* Dlg_Format(char* text, int size, int formatId, ...) {
+    va_list args;
+    va_start(args, formatId);
+    FormatArgs(text, size, formatId, args);
+    va_end(args);
+    return text;
 }

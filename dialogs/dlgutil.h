@@ -50,8 +50,9 @@ typedef BOOL(WINAPI* FileChooser)(LPOPENFILENAMEA);
 // in path; filter is pairs of zero-ended texts ended by an empty one. path
 // receives the chooser's buffer whatever it answered, so a cancel leaves it
 // as it was. Returns the chooser's result: nonzero when a file was chosen.
+// title null: the chooser's own; folder null: the dialog folder.
 BOOL FileDlg_Run(HWND owner, FileChooser chooser, const char* filter, const char* defaultExt,
-                 char* path, int size);
+                 char* path, int size, const char* title = nullptr, const char* folder = nullptr);
 
 // The first of count control ids whose control lies under the mouse cursor,
 // or 0.
@@ -84,3 +85,6 @@ TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel);
 int Dlg_Ask(HWND owner, int textId, int titleId);
 // Sets a control's text from a string table format and its arguments.
 void Dlg_ShowText(HWND dialog, int controlId, int formatId, ...);
+// Formats the string table format formatId with its arguments into text
+// (size bytes, cut to fit); returns text.
+char* Dlg_Format(char* text, int size, int formatId, ...);

@@ -80,7 +80,8 @@ int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
         } else if (n >= 0 && n <= inputs) {
             fill->filled++;
             if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
-            if (n >= 1 && fill->tileTake) fill->tileTake[n - 1] = static_cast<int32_t>(fill->filled);
+            if (n >= 1 && fill->tileTake)
+                fill->tileTake[n - 1] = static_cast<int32_t>(fill->filled);
         }
     }
     return fill->outputCount - fill->filled;

@@ -136,8 +136,8 @@ int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* 
     uint64_t mapLength = 0;
     const uint32_t code = Tile_ReadFile(mapName, &map, &mapLength);
     if (code != FILE_OK) return Refuse(report, TILEAPPLY_FAIL_MAP, code);
-    const int32_t done = TileApply_RunMap(map, mapLength, graphicName, outputName, intoName,
-                                          stride, offset, report);
+    const int32_t done =
+        TileApply_RunMap(map, mapLength, graphicName, outputName, intoName, stride, offset, report);
     Mem_Free(map);
     return done;
 }

@@ -10,6 +10,7 @@
 #define IDD_FORMAT 204
 #define IDD_GRID 205
 #define IDD_TILEORDER 300
+#define IDD_PREVIEW 301
 
 // Controls
 #define IDC_TOOLBAR 1
@@ -27,7 +28,7 @@
 // The tile reorder dialog
 #define IDC_TOOL_LEGEND 1202
 #define IDC_TOOL_METHOD 1205
-#define IDC_TOOL_INPUT 1122 // the input graphic file: no field in the template
+#define IDC_TOOL_INPUT 1122 // the input graphic file
 #define IDC_TOOL_OUTPUT 1123
 #define IDC_TOOL_PATTERN 1125
 #define IDC_TOOL_INPUT_SPIN 1600
@@ -35,6 +36,17 @@
 #define IDC_TOOL_INPUT_COUNT 1700
 #define IDC_TOOL_OUTPUT_COUNT 1701
 #define IDC_TOOL_FORMAT 1705
+#define IDC_TOOL_OFFSET 1706 // where the graphic's tiles start, in bytes
+#define IDC_TOOL_PREVIEW 1004
+// The tile preview
+#define IDC_PREVIEW_OUTPUT 1310 // the map's cells
+#define IDC_PREVIEW_INPUT 1311  // the graphic's tiles
+#define IDC_PREVIEW_ZOOM 1312
+#define IDC_PREVIEW_PALETTE 1313
+#define IDC_PREVIEW_STATUS 1315
+#define IDC_PREVIEW_WARNINGS 1316
+#define IDC_PREVIEW_PATTERN 1317 // the pattern's name, for the outside editor (hidden)
+#define IDC_PREVIEW_APPLY 1318
 // The two popups: columns or width, rows or height, the colour format
 #define IDC_POPUP_ACROSS_SPIN 1602
 #define IDC_POPUP_DOWN_SPIN 1603
@@ -60,6 +72,7 @@
 #define IDM_TOOL_INPUT_GRID 1800
 #define IDM_TOOL_OUTPUT_GRID 1801
 #define IDM_TOOL_FORMAT 1803
+#define IDM_PREVIEW_BROWSE_PALETTE 1314
 
 // Menus, accelerators, icon
 #define IDR_ACCEL 100
@@ -133,3 +146,54 @@
 #define IDS_METHOD_IMPORT 1085 // the method rows, in box order
 #define IDS_METHOD_UNDO 1086
 #define IDS_FORMAT_ROW0 1088 // the eight tile format rows, in box order
+// Why a job or an application failed: the second line of the result.
+#define IDS_REASON_PATTERN 1100
+#define IDS_REASON_EMPTY 1101
+#define IDS_REASON_FOLDER 1102
+#define IDS_REASON_READONLY 1103
+#define IDS_REASON_BUSY 1104
+#define IDS_REASON_OUTPUT 1105
+#define IDS_REASON_SAME 1106
+#define IDS_REASON_FULL 1107
+#define IDS_REASON_WRITE 1108
+#define IDS_REASON_NOMEM 1109
+#define IDS_REASON_COUNTS 1110
+#define IDS_REASON_NAME 1111
+#define IDS_REASON_KEPT 1112
+#define IDS_REASON_GRAPHIC 1113
+#define IDS_REASON_OFFSET 1114
+#define IDS_REASON_TILE 1115
+#define IDS_REASON_INTOSHORT 1116
+// The tile preview
+#define IDS_PREVIEW_ZOOM_ROW 1120
+#define IDS_PREVIEW_PALETTE_FILTER 1121
+#define IDS_PREVIEW_PALETTE_BAD 1122
+#define IDS_PREVIEW_SUMMARY 1123
+#define IDS_PREVIEW_SLOT 1124
+#define IDS_PREVIEW_SLOT_LOOP 1125
+#define IDS_PREVIEW_SLOT_NONE 1126
+#define IDS_PREVIEW_TILE 1127
+#define IDS_PREVIEW_WORDS 1128
+#define IDS_PREVIEW_NO_WARNINGS 1129
+#define IDS_PREVIEW_MORE 1130
+#define IDS_PREVIEW_SAVE_TITLE 1131
+#define IDS_PREVIEW_INTO_ASK 1132
+#define IDS_PREVIEW_INTO_TITLE 1133
+#define IDS_PREVIEW_APPLIED 1134
+#define IDS_PREVIEW_NOT_APPLIED 1135
+// The pattern's warnings, one per kind of the check, in kind order
+#define IDS_CHECK_RANGE 1140
+#define IDS_CHECK_RANGE_SKIP 1141
+#define IDS_CHECK_RANGES 1142
+#define IDS_CHECK_RANGES_SKIP 1143
+#define IDS_CHECK_BYTE 1144
+#define IDS_CHECK_BYTES 1145
+#define IDS_CHECK_ITEM 1146
+#define IDS_CHECK_NOPAREN 1147
+#define IDS_CHECK_WORD 1148
+#define IDS_CHECK_ARGS 1149
+#define IDS_CHECK_SETTING 1150
+#define IDS_CHECK_OPENBRACE 1151
+#define IDS_CHECK_CLOSEBRACE 1152
+#define IDS_CHECK_OPENLOOP 1153
+#define IDS_CHECK_UNREACHED 1154

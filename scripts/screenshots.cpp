@@ -2,10 +2,11 @@
 // starts the program's windows in this process and saves the main window,
 // an open menu of its menu bar, the toolbar's drop-down menu, the about box,
 // the font dialog, the editor program dialog, the file selection dialog,
-// the tile reorder dialog with each of its popups dropped down, and the
-// dialog after a job, as BMP files into the folder given as the first
-// argument. Each window is read from its own surface, so the pictures do
-// not depend on what else is on the screen.
+// the tile reorder dialog with each of its popups dropped down, the dialog
+// after a job, and the tile preview with numbers and with tiles, as BMP
+// files into the folder given as the first argument. Each window is read
+// from its own surface, so the pictures do not depend on what else is on
+// the screen.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
@@ -89,13 +90,41 @@ void Paint(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+// The tile preview of a pattern with warnings: numbered cells, then the
+// tiles of a graphic of diagonal stripes, the mouse on a slot.
+void ShootPreviews(HWND tool, Script& s) {
+    FILE* pattern = fopen("sheet.map", "wb");
+    fputs("# two halves interleaved\n/LOOP(32,1)\n1,33\nabc\n/NOPE(1)\n", pattern);
+    fclose(pattern);
+    FILE* graphic = fopen("tiles.bin", "wb");
+    for (int t = 0; t < 64; t++)
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 8; x += 2) // 4 bits a pixel, the left one in the low bits
+                fputc(((x + y + t) % 16) | ((x + 1 + y + t) % 16) << 4, graphic);
+    fclose(graphic);
+    SetDlgItemTextA(tool, IDC_TOOL_INPUT_COUNT, "64");
+    SetDlgItemTextA(tool, IDC_TOOL_OUTPUT_COUNT, "64");
+    for (const char* name : {"preview-numbers", "preview-tiles"}) {
+        const bool tiles = name[8] == 't';
+        SetDlgItemTextA(tool, IDC_TOOL_INPUT, tiles ? "tiles.bin" : "");
+        s.flows.push_back([name, tiles](HWND p) {
+            HWND output = GetDlgItem(p, IDC_PREVIEW_OUTPUT);
+            if (tiles) SendMessageA(output, WM_MOUSEMOVE, 0, MAKELPARAM(40, 8));
+            Paint(p);
+            SaveWindows({p}, name);
+            Ui_PressButton(p, IDCANCEL);
+        });
+        SendMessageA(tool, WM_COMMAND, IDC_TOOL_PREVIEW, 0);
+    }
+}
+
 // The tile reorder dialog as it opens, with the grid and format popups
 // dropped down under their fields, and after a job made in a scratch folder.
 void ShootTool(HWND main) {
     char scratch[MAX_PATH] = "";
     GetTempPathA(sizeof(scratch), scratch);
     Script s;
-    s.flows.reserve(3);
+    s.flows.reserve(5);
     s.flows.push_back([&](HWND d) {
         Paint(d);
         SaveWindows({d}, "tool");
@@ -121,15 +150,16 @@ void ShootTool(HWND main) {
         SetDlgItemTextA(d, IDC_TOOL_OUTPUT_COUNT, "1,200");
         s.answers = {IDYES};
         SendMessageA(d, WM_COMMAND, IDOK, 0);
-        DeleteFileA("sheet.map");
-        DeleteFileA("sheet.bbl");
-        SetCurrentDirectoryA(previous);
         Paint(d);
         SaveWindows({d}, "result");
+        ShootPreviews(d, s);
+        for (const char* name : {"sheet.map", "sheet.bbl", "tiles.bin"})
+            DeleteFileA(name);
+        SetCurrentDirectoryA(previous);
         Ui_PressButton(d, IDCANCEL);
     });
     SendMessageA(main, WM_COMMAND, IDM_TILEORDER, 0);
-    failures += s.hook.gaveUp || s.met != 3;
+    failures += s.hook.gaveUp || s.met != 5;
 }
 
 } // namespace

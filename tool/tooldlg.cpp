@@ -16,11 +16,14 @@
 #include "textlib/conv.h"
 #include "tool/browseedit.h"
 #include "tool/popups.h"
+#include "tool/previewdlg.h"
+#include "tool/reasons.h"
 
 namespace {
 
 constexpr int BROWSE_BUTTON_WIDTH = 18;
 constexpr int COUNT_TEXT_LIMIT = 9; // "2,073,600"
+constexpr int OFFSET_TEXT_LIMIT = 10;
 constexpr int32_t COUNT_DEFAULT = 256;
 constexpr int LABEL_SIZE = 64;
 constexpr int UTF8_NAME_SIZE = 520;
@@ -92,6 +95,9 @@ BOOL Tool_OnInit(HWND dialog) {
     BrowseEdit_Attach(GetDlgItem(dialog, IDC_TOOL_FORMAT), IDM_TOOL_FORMAT, BROWSE_BUTTON_WIDTH);
     SetUpName(dialog, IDC_TOOL_OUTPUT, s->outputName, IDM_TOOL_BROWSE_OUTPUT);
     SetUpName(dialog, IDC_TOOL_PATTERN, s->patternName, IDM_TOOL_BROWSE_PATTERN);
+    SetUpName(dialog, IDC_TOOL_INPUT, s->inputName, IDM_TOOL_BROWSE_INPUT);
+    SendDlgItemMessageA(dialog, IDC_TOOL_OFFSET, EM_LIMITTEXT, OFFSET_TEXT_LIMIT, 0);
+    SetDlgItemTextA(dialog, IDC_TOOL_OFFSET, Num_Format(s->offset, 10));
     FillMethods(dialog);
     DragAcceptFiles(dialog, TRUE);
     HANDLE legend = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES), IMAGE_BITMAP,
@@ -162,22 +168,62 @@ void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, con
     if (opening) SetDlgItemTextA(dialog, IDC_RESULT, "");
 }
 
-// Copies the UTF-8 form of an ANSI name; a name that cannot be converted
-// becomes empty, which the engine refuses.
-void ToUtf8(const char* name, char* utf8) {
+// Copies the UTF-8 form of an ANSI name; false when it cannot be converted.
+bool ToUtf8(const char* name, char* utf8) {
     const char* converted = Conv_AnsiToUtf8(name);
     lstrcpynA(utf8, converted ? converted : "", UTF8_NAME_SIZE);
+    return converted != nullptr;
+}
+
+int32_t ReadOffset(HWND dialog) {
+    return Field_ReadNumber(dialog, IDC_TOOL_OFFSET, 0, INT32_MAX, 0, 10);
+}
+
+// The row of the method box, or the one last chosen when none is.
+int MethodRow(HWND dialog) {
+    int row = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TOOL_METHOD, CB_GETCURSEL, 0, 0));
+    return row >= 0 && row < METHOD_ROWS ? row : Tool_Settings()->methodRow;
+}
+
+// The failure's second line: why, the name concerned shortened to fit, and
+// whether an output that was there is left as it was.
+void ShowFailure(HWND dialog, Reason reason, bool kept) {
+    char why[DLG_PATH_SIZE];
+    Reason_Format(reason, kept, GetDlgItem(dialog, IDC_RESULT), why, sizeof(why));
+    Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_NOT_PROCESSED, why);
+}
+
+// "Preview": the pattern run with the counts and method as the fields show
+// them, the job itself unchanged.
+void Tool_OnPreview(HWND dialog) {
+    ToolSettings* s = Tool_Settings();
+    PreviewRequest request = {};
+    SetDlgItemTextA(dialog, IDC_RESULT, "");
+    ReadName(dialog, IDC_TOOL_PATTERN, request.patternName);
+    ReadName(dialog, IDC_TOOL_INPUT, request.graphicName);
+    if (!PathFileExistsA(request.patternName)) {
+        Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_BAD_PATTERN, request.patternName, "");
+        return;
+    }
+    request.paletteName = s->paletteName;
+    request.offset = static_cast<uint32_t>(ReadOffset(dialog));
+    request.job = *TileMap_Job();
+    request.job.inputCount = ReadCount(dialog, IDC_TOOL_INPUT_COUNT);
+    request.job.outputCount = ReadCount(dialog, IDC_TOOL_OUTPUT_COUNT);
+    request.job.method = methods[MethodRow(dialog)].method;
+    PreviewDlg_Show(dialog, &request);
 }
 
 // "Make": reads the names, checks the pattern before the output name, asks,
 // moves the counts and the method into the job and runs it.
 void Tool_OnMake(HWND dialog) {
-    const char detail[DLG_PATH_SIZE] = ""; // a second line the results leave empty
+    const char detail[DLG_PATH_SIZE] = ""; // the checks' second line stays empty
     ToolSettings* s = Tool_Settings();
     SetDlgItemTextA(dialog, IDC_RESULT, "");
     ReadName(dialog, IDC_TOOL_OUTPUT, s->outputName);
     ReadName(dialog, IDC_TOOL_PATTERN, s->patternName);
-    if (GetDlgItem(dialog, IDC_TOOL_INPUT)) ReadName(dialog, IDC_TOOL_INPUT, s->inputName);
+    ReadName(dialog, IDC_TOOL_INPUT, s->inputName);
+    s->offset = ReadOffset(dialog);
     if (!PathFileExistsA(s->patternName)) {
         Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_BAD_PATTERN, s->patternName, detail);
         return;
@@ -187,8 +233,7 @@ void Tool_OnMake(HWND dialog) {
         return;
     }
     if (Dlg_Ask(dialog, IDS_TOOL_PROCESS_ASK, IDS_TOOL_PROCESS_TITLE) != IDYES) return;
-    int row = static_cast<int>(SendDlgItemMessageA(dialog, IDC_TOOL_METHOD, CB_GETCURSEL, 0, 0));
-    if (row >= 0 && row < METHOD_ROWS) s->methodRow = row;
+    s->methodRow = MethodRow(dialog);
     TileMapJob* job = TileMap_Job();
     job->firstSetting = 0;
     job->secondSetting = 1;
@@ -196,14 +241,19 @@ void Tool_OnMake(HWND dialog) {
     job->outputCount = ReadCount(dialog, IDC_TOOL_OUTPUT_COUNT);
     job->method = methods[s->methodRow].method;
     char input[UTF8_NAME_SIZE], pattern[UTF8_NAME_SIZE], output[UTF8_NAME_SIZE];
-    ToUtf8(s->inputName, input);
-    ToUtf8(s->patternName, pattern);
-    ToUtf8(s->outputName, output);
-    int32_t taken = TileMap_Run(input, output, pattern, job);
+    ToUtf8(s->inputName, input); // handed along, not read
+    const char* unconverted = !ToUtf8(s->patternName, pattern) ? s->patternName
+                              : !ToUtf8(s->outputName, output) ? s->outputName
+                                                               : nullptr;
+    if (unconverted) return ShowFailure(dialog, Reason{IDS_REASON_NAME, unconverted, 0, 0}, false);
+    // A failed job leaves an existing output file as it was.
+    const bool existed = PathFileExistsA(s->outputName) && !PathIsDirectoryA(s->outputName);
+    TileMapReport report;
+    int32_t taken = TileMap_RunEx(input, output, pattern, job, &report);
     if (taken)
         Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_PROCESSED, Num_Format(taken, 10), detail);
     else
-        Dlg_ShowText(dialog, IDC_RESULT, IDS_TOOL_NOT_PROCESSED, detail);
+        ShowFailure(dialog, Reason_OfJob(&report, s->patternName, s->outputName), existed);
 }
 
 BOOL Tool_OnCommand(HWND dialog, int id, int code) {
@@ -215,6 +265,8 @@ BOOL Tool_OnCommand(HWND dialog, int id, int code) {
     case IDC_TOOL_OUTPUT_COUNT:
         Field_NormalizeNumber(dialog, id, 1, TILEMAP_MAX_COUNT, COUNT_DEFAULT, 10, code);
         return TRUE;
+    case IDC_TOOL_OFFSET: Field_NormalizeNumber(dialog, id, 0, INT32_MAX, 0, 10, code); return TRUE;
+    case IDC_TOOL_PREVIEW: Tool_OnPreview(dialog); return TRUE;
     case IDM_TOOL_INPUT_GRID:
         Tool_OnGrid(dialog, IDC_TOOL_INPUT_COUNT, &job->inputColumns, &job->inputRows,
                     &job->inputCount);
@@ -264,6 +316,8 @@ void Tool_ResetSettings() {
     LoadText(IDS_TOOL_START_OUTPUT, settings.outputName, sizeof(settings.outputName));
     LoadText(IDS_TOOL_START_INPUT, settings.inputName, sizeof(settings.inputName));
     settings.methodRow = 0;
+    settings.offset = 0;
+    settings.paletteName[0] = '\0';
     settingsLoaded = true;
     *TileMap_Job() = TileMap_StartValues();
     FormatPopup_SetRememberedRow(0);

@@ -11,8 +11,10 @@
 struct ToolSettings {
     char patternName[260];
     char outputName[260];
-    char inputName[260]; // the input graphic file: handed to the job, never read
-    int32_t methodRow;   // the method box row last chosen
+    char inputName[260];   // the input graphic file: shown in the preview, not read by a job
+    int32_t methodRow;     // the method box row last chosen
+    int32_t offset;        // where the graphic's tiles start, in bytes
+    char paletteName[260]; // the preview's palette; empty: grey levels
 };
 
 // The settings, filled with their start values on first use; they belong to

@@ -133,7 +133,8 @@ class PatternOracle {
             CloseLoop();
         }
         size_t k = 0;
-        if (filled_ < outputs_) Walk(direct_, [&](int64_t v) { return Take(v, directOrigins_[k++]); });
+        if (filled_ < outputs_)
+            Walk(direct_, [&](int64_t v) { return Take(v, directOrigins_[k++]); });
         StrBuf_AssignStr(direct_, "");
         directOrigins_.clear();
     }

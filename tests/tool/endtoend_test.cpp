@@ -1,7 +1,8 @@
 // The whole tool from the outside: tileorder.exe, started in a scratch
 // folder, driven by the keyboard alone (Alt+C, H; Tab; Enter makes the job and
 // answers Yes) must make, byte for byte, the map the tilemap command makes
-// from the same pattern and counts. Every wait has a deadline.
+// from the same pattern and counts, and its preview (Alt+G, Alt+P, Alt+A)
+// the graphic that tilemap apply makes of it. Every wait has a deadline.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
@@ -53,6 +54,10 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     TestDir dir;
     const std::string folder = std::filesystem::absolute(dir.path).string();
     WriteFile(dir / "sheet.map", "# interleave two halves\n/LOOP(6,1)\n1,7\n");
+    std::string graphic;
+    for (int t = 1; t <= 12; t++)
+        graphic += std::string(32, char(t * 0x11)); // 8x8 tiles, 4 bits a pixel, solid
+    WriteFile(dir / "g.bin", graphic);
     Program app("tileorder.exe", "", folder);
     ASSERT_EQ(WaitForInputIdle(app.pi.hProcess, UI_DEADLINE_MS), 0u);
     // A program started by one without windows does not come forward itself.
@@ -87,6 +92,33 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     Ui_PressKey(VK_RETURN);                                            // Yes
     const std::string done = Test_Format(IDS_TOOL_PROCESSED, "12", "");
     EXPECT_TRUE(app.Until([&] { return Text(GetDlgItem(tool, IDC_RESULT)) == done; }));
+    // Alt+G names the graphic, Alt+P shows its tiles in the map's order, Alt+A
+    // applies the map to a file named in the save chooser.
+    auto type = [](const std::string& text) {
+        for (char c : text)
+            Ui_PressKey(LOBYTE(VkKeyScanA(c)), false, HIBYTE(VkKeyScanA(c)) & 1);
+    };
+    Ui_PressKey('G', true);
+    EXPECT_TRUE(app.Until([&] { return app.Focus() == GetDlgItem(tool, IDC_TOOL_INPUT); }));
+    type("g.bin");
+    Ui_PressKey('P', true);
+    HWND preview = nullptr, chooser = nullptr;
+    ASSERT_TRUE(app.Until([&] { return (preview = inFront(IDC_PREVIEW_APPLY)) != nullptr; }));
+    HDC screen = GetDC(GetDlgItem(preview, IDC_PREVIEW_OUTPUT)); // slot 1 holds tile 1, grey 17
+    EXPECT_TRUE(app.Until([&] { return GetPixel(screen, 3, 3) == RGB(17, 17, 17); }));
+    ReleaseDC(GetDlgItem(preview, IDC_PREVIEW_OUTPUT), screen);
+    Ui_PressKey('A', true);
+    ASSERT_TRUE(app.Until([&] {
+        chooser = GetForegroundWindow();
+        return chooser != preview && chooser != tool && IsChild(chooser, app.Focus());
+    }));
+    type("applied.bin");
+    Ui_PressKey(VK_RETURN);
+    const std::string applied = Test_Format(IDS_PREVIEW_APPLIED, "applied.bin", "1,200");
+    EXPECT_TRUE(
+        app.Until([&] { return Text(GetDlgItem(preview, IDC_PREVIEW_STATUS)) == applied; }));
+    Ui_PressKey(VK_ESCAPE);
+    EXPECT_TRUE(app.Until([&] { return !IsWindow(preview); }));
     Ui_PressKey(VK_ESCAPE);
     EXPECT_TRUE(app.Until([&] { return !IsWindow(tool); }));
     PostMessageA(main, WM_CLOSE, 0, 0);
@@ -95,6 +127,9 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     Program command("tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
     EXPECT_EQ(command.ExitCode(), 0u);
     EXPECT_EQ(ReadFile(dir / "maps/sheet.bbl"), ReadFile(dir / "command.bbl"));
+    Program apply("tilemap.exe", "apply --tile 8x8:4i command.bbl g.bin command.bin", folder);
+    EXPECT_EQ(apply.ExitCode(), 0u);
+    EXPECT_EQ(ReadFile(dir / "applied.bin"), ReadFile(dir / "command.bin"));
 }
 
 } // namespace

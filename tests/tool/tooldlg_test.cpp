@@ -39,7 +39,7 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
         {" ", "", 0, Test_Format(IDS_TOOL_BAD_PATTERN, "", "")},
         {"p.map", " ", 0, Test_Format(IDS_TOOL_BAD_OUTPUT, "", "")},
         {"p.map", "out\\m.bbl", IDNO, ""},
-        {"empty.map", "out\\m.bbl", IDYES, Test_Format(IDS_TOOL_NOT_PROCESSED, "")},
+        {"empty.map", "out\\m.bbl", IDYES, Test_Format(IDS_TOOL_NOT_PROCESSED, Ui_String(IDS_REASON_EMPTY).c_str())},
         {" p.map ", "out\\m.bbl ", IDYES, Test_Format(IDS_TOOL_PROCESSED, "1,500", "")}};
     const std::pair<std::string, std::string> counts[] = {
         {"0", "1"}, {"2073601", "2,073,600"}, {"12x5", "256"}, {"abc", "1"}, {"2000", "2,000"}};
