@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the native configuration and runs the benchmark programs; their
 # scratch files go to build/bench/. Figures are printed, not judged.
-# Usage: scripts/bench.sh [reader] [tilemap]   (default: all)
+# Usage: scripts/bench.sh [reader] [tilemap] [preview]   (default: all)
+# preview builds the Windows configuration and runs under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 which=("$@")
-[ ${#which[@]} -gt 0 ] || which=(reader tilemap)
+[ ${#which[@]} -gt 0 ] || which=(reader tilemap preview)
 bash scripts/setup.sh
 bash scripts/build.sh native >/dev/null
 mkdir -p build/bench
@@ -20,6 +21,12 @@ for b in "${which[@]}"; do
         echo "== tile map job"
         build/native/bin/tilemap_bench build/bench build/native/bin/tilemap
       fi ;;
+    preview)
+      echo "== tile preview under Wine"
+      bash scripts/build.sh win32 >/dev/null
+      bash scripts/wine-prefix.sh
+      xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh \
+        bash scripts/wine-run.sh build/win32/bin/preview_bench.exe 'Z:'"$root/build/bench" ;;
     *) echo "bench.sh: unknown benchmark '$b'" >&2; exit 2 ;;
   esac
 done
