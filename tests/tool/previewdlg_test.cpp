@@ -16,6 +16,7 @@
 #include "textlib/mem.h"
 #include "tool/previewdlg.h"
 #include "tool/reasons.h"
+#include "tool/tileview.h"
 #include "tool/tooldlg.h"
 
 namespace {
@@ -82,50 +83,56 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     PreviewTiles tiles = {reinterpret_cast<const uint8_t*>(graphic.data()) + 4, 640,
                           Tile_MakeFormat(8, 8, 4, true), nullptr, 0};
     std::vector<int> wrong;
+    std::vector<bool> framed;
     std::vector<std::string> status, results;
     Script s;
-    s.flows = {[&](HWND d) {
-                   SetDlgItemTextA(d, IDC_TOOL_PATTERN, "p.map");
-                   SetDlgItemTextA(d, IDC_TOOL_INPUT, "g.bin");
-                   SetDlgItemTextA(d, IDC_TOOL_OFFSET, "4");
-                   SetDlgItemTextA(d, IDC_TOOL_INPUT_COUNT, "20");
-                   SetDlgItemTextA(d, IDC_TOOL_OUTPUT_COUNT, "9");
-                   SendMessageA(d, WM_COMMAND, IDC_TOOL_PREVIEW, 0);
-                   Ui_PressButton(d, IDCANCEL);
-               },
-               [&](HWND p) {
-                   HWND output = GetDlgItem(p, IDC_PREVIEW_OUTPUT);
-                   for (int zoom : {1, 3}) {
-                       if (zoom == 3) {
-                           SetDlgItemTextA(p, IDC_PREVIEW_PALETTE, "p.pal");
-                           SendDlgItemMessageA(p, IDC_PREVIEW_PALETTE, EM_SETMODIFY, TRUE, 0);
-                           SendMessageA(p, WM_COMMAND,
-                                        MAKEWPARAM(IDC_PREVIEW_PALETTE, EN_KILLFOCUS), 0);
-                           tiles.palette = reinterpret_cast<const uint8_t*>(palette.data());
-                           tiles.colours = 16;
-                       }
-                       SendDlgItemMessageA(p, IDC_PREVIEW_ZOOM, CB_SETCURSEL, zoom - 1, 0);
-                       SendMessageA(p, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_ZOOM, CBN_SELCHANGE), 0);
-                       PreviewImage image;
-                       uint32_t bad;
-                       ASSERT_TRUE(Preview_Draw(reinterpret_cast<const uint8_t*>(map.data()), 9, 11,
-                                                zoom, &tiles, &image, &bad));
-                       wrong.push_back(Differences(output, image));
-                       Mem_Free(image.rgb);
-                   }
-                   for (int slot : {0, 3, 8}) { // a list's, a loop's, none's (zoom 3: 24 pixels)
-                       SendMessageA(output, WM_MOUSEMOVE, 0, MAKELPARAM(slot * 24 + 12, 12));
-                       status.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
-                   }
-                   for (int into = 0; into < 2; into++) {
-                       s.answers = {IDYES};
-                       SendMessageA(p, WM_COMMAND, IDC_PREVIEW_APPLY, 0);
-                       results.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
-                   }
-                   Ui_PressButton(p, IDCANCEL);
-               },
-               [&](HWND chooser) { Choose(chooser, "new.bin"); },
-               [&](HWND chooser) { Choose(chooser, "g.bin"); }};
+    s.flows = {
+        [&](HWND d) {
+            SetDlgItemTextA(d, IDC_TOOL_PATTERN, "p.map");
+            SetDlgItemTextA(d, IDC_TOOL_INPUT, "g.bin");
+            SetDlgItemTextA(d, IDC_TOOL_OFFSET, "4");
+            SetDlgItemTextA(d, IDC_TOOL_INPUT_COUNT, "20");
+            SetDlgItemTextA(d, IDC_TOOL_OUTPUT_COUNT, "9");
+            SendMessageA(d, WM_COMMAND, IDC_TOOL_PREVIEW, 0);
+            Ui_PressButton(d, IDCANCEL);
+        },
+        [&](HWND p) {
+            HWND output = GetDlgItem(p, IDC_PREVIEW_OUTPUT);
+            for (int zoom : {1, 3}) {
+                if (zoom == 3) {
+                    SetDlgItemTextA(p, IDC_PREVIEW_PALETTE, "p.pal");
+                    SendDlgItemMessageA(p, IDC_PREVIEW_PALETTE, EM_SETMODIFY, TRUE, 0);
+                    SendMessageA(p, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_PALETTE, EN_KILLFOCUS), 0);
+                    tiles.palette = reinterpret_cast<const uint8_t*>(palette.data());
+                    tiles.colours = 16;
+                }
+                SendDlgItemMessageA(p, IDC_PREVIEW_ZOOM, CB_SETCURSEL, zoom - 1, 0);
+                SendMessageA(p, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_ZOOM, CBN_SELCHANGE), 0);
+                PreviewImage image;
+                uint32_t bad;
+                ASSERT_TRUE(Preview_Draw(reinterpret_cast<const uint8_t*>(map.data()), 9, 11, zoom,
+                                         &tiles, &image, &bad));
+                wrong.push_back(Differences(output, image));
+                Mem_Free(image.rgb);
+            }
+            for (int slot : {0, 3, 8}) { // a list's, a loop's, none's (zoom 3: 24 pixels)
+                SendMessageA(output, WM_MOUSEMOVE, 0, MAKELPARAM(slot * 24 + 12, 12));
+                status.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
+                int w, h; // the slot's tile is framed in the input view
+                const std::vector<uint8_t> in = Shown(GetDlgItem(p, IDC_PREVIEW_INPUT), &w, &h);
+                const uint8_t* corner = &in[(map[slot] - 1) * 24 * 3];
+                framed.push_back(map[slot] &&
+                                 RGB(corner[0], corner[1], corner[2]) == TILEVIEW_MARK);
+            }
+            for (int into = 0; into < 2; into++) {
+                s.answers = {IDYES};
+                SendMessageA(p, WM_COMMAND, IDC_PREVIEW_APPLY, 0);
+                results.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
+            }
+            Ui_PressButton(p, IDCANCEL);
+        },
+        [&](HWND chooser) { Choose(chooser, "new.bin"); },
+        [&](HWND chooser) { Choose(chooser, "g.bin"); }};
     // What the engine's application makes of the same map, both ways.
     TileApplyReport report;
     ASSERT_TRUE(TileApply_Run("job.bbl", "g.bin", "want.bin", nullptr, 32, 4, &report));
@@ -134,6 +141,7 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     SendMessageA(app.main(), WM_COMMAND, IDM_TILEORDER, 0);
     EXPECT_FALSE(s.hook.gaveUp);
     EXPECT_EQ(wrong, (std::vector<int>{0, 0}));
+    EXPECT_EQ(framed, (std::vector<bool>{true, true, false}));
     EXPECT_EQ(status,
               (std::vector<std::string>{Test_Format(IDS_PREVIEW_SLOT, "1", "3", "1"),
                                         Test_Format(IDS_PREVIEW_SLOT_LOOP, "4", "5", "2", "5"),
@@ -152,9 +160,12 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
 TEST(Preview, ListsTheChecksWarnings) {
     TestDir dir;
     InFolder in(dir.path);
-    const char* const patterns[] = {"1,9,-1,0\n2 x,y2\n", "/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n",
-                                    "{\n}\n1\n/LOOP(3,1)\n{\n2\n", "1~4\n\n# full\n5\n6\n",
-                                    "# nothing\n"};
+    const char* const patterns[] = {"1,9,-1,0\n2 x,y2\n",
+                                    "/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n",
+                                    "{\n}\n1\n/LOOP(3,1)\n{\n2\n",
+                                    "1~4\n\n# full\n5\n6\n",
+                                    "# nothing\n",
+                                    "$SET(REPEAT,R)\n/R(1)\n"};
     WriteFile("set.map", "$SET(LOOP,FOR)\n1\n");
     TileMapJob job = TileMap_StartValues();
     job.inputCount = job.outputCount = 4;
@@ -163,7 +174,10 @@ TEST(Preview, ListsTheChecksWarnings) {
     for (const char* pattern : patterns) {
         WriteFile("p.map", pattern);
         CheckResult check;
+        PatternKeyword words[PATTERN_KEYWORDS];
+        memcpy(words, Pattern_Keywords(), sizeof words);
         Check_Run("p.map", &job, &check);
+        memcpy(Pattern_Keywords(), words, sizeof words);
         std::vector<std::string> want = {Test_Format(IDS_PREVIEW_WORDS, "FOR", "REPEAT")};
         if (check.failure == TILEMAP_FAIL_EMPTY) want.push_back(Ui_String(IDS_REASON_EMPTY));
         for (int32_t i = 0; i < check.count; i++)
