@@ -19,9 +19,9 @@ for c in "${configs[@]}"; do
     win32) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake") ;;
     *) echo "build.sh: unknown configuration '$c'" >&2; exit 2 ;;
   esac
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
-  fi
+  # Configured every time, so that a changed option reaches an existing
+  # build folder; a configured folder takes a second or two.
+  cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   echo "== build $c"
   cmake --build "$dir" -j "$jobs" | { grep -v -E '^\[[0-9]+/[0-9]+\] ' || true; }
   test "${PIPESTATUS[0]}" -eq 0
