@@ -14,12 +14,16 @@ source "$(dirname "$0")/wine-env.sh"
 mkdir -p "$WINEPREFIX"
 # Bump the marker's number when the settings below change, so that existing
 # prefixes take them up.
-marker="$WINEPREFIX/.tileorder-ready-3"
+marker="$WINEPREFIX/.tileorder-ready-4"
 if [ ! -f "$marker" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # The prefix is made by the Wine that uses it: no session needs to update
+  # it again. Wine otherwise reruns its whole set-up at the start of some
+  # sessions, which takes minutes where Wine itself runs under emulation.
+  echo disabled >"$WINEPREFIX/.update-timestamp"
   reg=$(mktemp --suffix=.reg)
   {
     printf 'REGEDIT4\r\n\r\n'
@@ -46,6 +50,11 @@ if [ ! -f "$marker" ]; then
   mkdir -p "$fonts"
   if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
     cp -n /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
+  # Ready only when Wine made the prefix and took the settings.
+  if ! grep -q 'NanumGothic' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    echo "wine-prefix: Wine could not make the prefix $WINEPREFIX" >&2
+    exit 1
   fi
   touch "$marker"
 fi
