@@ -78,7 +78,7 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     WriteFile("p.map", "3,1,2\n/LOOP(2,4)\n{\n5,6\n}\n999\n");
     TileMapJob job = TileMap_StartValues();
     job.inputCount = 20, job.outputCount = 9;
-    ASSERT_EQ(TileMap_Run("", "job.bbl", "p.map", &job), 9);
+    ASSERT_EQ(TileMap_Run("", "job.bbl", "p.map", &job), 8); // slot 9 stays empty
     const std::string map = ReadFile("job.bbl");
     PreviewTiles tiles = {reinterpret_cast<const uint8_t*>(graphic.data()) + 4, 640,
                           Tile_MakeFormat(8, 8, 4, true), nullptr, 0};
@@ -120,9 +120,8 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
                 status.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
                 int w, h; // the slot's tile is framed in the input view
                 const std::vector<uint8_t> in = Shown(GetDlgItem(p, IDC_PREVIEW_INPUT), &w, &h);
-                const uint8_t* corner = &in[(map[slot] - 1) * 24 * 3];
-                framed.push_back(map[slot] &&
-                                 RGB(corner[0], corner[1], corner[2]) == TILEVIEW_MARK);
+                const size_t at = map[slot] ? (map[slot] - 1) * 24 * 3 : 0;
+                framed.push_back(map[slot] && RGB(in[at], in[at + 1], in[at + 2]) == TILEVIEW_MARK);
             }
             for (int into = 0; into < 2; into++) {
                 s.answers = {IDYES};
@@ -161,6 +160,7 @@ TEST(Preview, ListsTheChecksWarnings) {
     TestDir dir;
     InFolder in(dir.path);
     const char* const patterns[] = {"1,9,-1,0\n2 x,y2\n",
+                                    "$SET(REPEAT,R)\n/R(1)\n",
                                     "/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n",
                                     "{\n}\n1\n/LOOP(3,1)\n{\n2\n",
                                     "1~4\n\n# full\n5\n6\n",
