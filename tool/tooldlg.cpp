@@ -13,6 +13,7 @@
 #include "dialogs/filesel.h"
 #include "engine/tilemap.h"
 #include "resources/resource.h"
+#include "shell/appstate.h"
 #include "textlib/conv.h"
 #include "tool/browseedit.h"
 #include "tool/popups.h"
@@ -94,8 +95,7 @@ BOOL Tool_OnInit(HWND dialog) {
     SetUpName(dialog, IDC_TOOL_PATTERN, s->patternName, IDM_TOOL_BROWSE_PATTERN);
     FillMethods(dialog);
     DragAcceptFiles(dialog, TRUE);
-    HANDLE legend = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES), IMAGE_BITMAP,
-                               0, 0, LR_SHARED);
+    HANDLE legend = App_LegendBitmap();
     SendDlgItemMessageA(dialog, IDC_TOOL_LEGEND, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(legend));
     Wnd_CenterOverOwner(dialog);

@@ -1,6 +1,7 @@
 // Start-up, main loop and shutdown: the warning for common controls up to
 // 4.70 (No ends with 1 before any window), a main window that cannot be made,
-// the opening text and font, exit and shutdown, and the real program.
+// the opening text and font, exit and shutdown (which frees the legend
+// picture), and the real program.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include "resources/resource.h"
@@ -57,6 +58,8 @@ TEST(Startup, OpeningTextAndFontThenExitAndShutdown) {
         std::make_tuple(std::string(lf.lfFaceName), lf.lfHeight, lf.lfCharSet, lf.lfPitchAndFamily),
         std::make_tuple(Ui_String(IDS_TEXT_FONT_FACE), -12L, BYTE(HANGEUL_CHARSET),
                         BYTE(FIXED_PITCH)));
+    HGDIOBJ legend = App_LegendBitmap();
+    EXPECT_EQ(GetObjectType(legend), DWORD(OBJ_BITMAP));
     HWND other =
         CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     MSG msg = {other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("routed"), 0, {0, 0}};
@@ -68,8 +71,9 @@ TEST(Startup, OpeningTextAndFontThenExitAndShutdown) {
     EXPECT_EQ(App_RouteMessage(&msg), APP_ROUTE_DROPPED);
     EXPECT_EQ(Ui_Text(other), "routed"); // not "dropped"
     App_Shutdown();
-    EXPECT_EQ(GetObjectType(font), 0u); // deleted
-    EXPECT_TRUE(!appState.accelTable && !toolImages.list && !extImages.list && !comboImages.list);
+    EXPECT_EQ(GetObjectType(font) + GetObjectType(legend), 0u); // deleted
+    EXPECT_TRUE(!appState.accelTable && !appState.legendBitmap && !toolImages.list &&
+                !extImages.list && !comboImages.list);
     DestroyWindow(other);
 }
 
