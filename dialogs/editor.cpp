@@ -162,6 +162,14 @@ void Editor_SetPath(const char* text) {
 }
 
 int Editor_OpenFile(HWND dialog, int fileFieldId, int resultId) {
+    // A name that names nothing is told at once: there is nothing to ask about.
+    char name[DLG_PATH_SIZE] = "";
+    GetDlgItemTextA(dialog, fileFieldId, name, sizeof(name));
+    PathRemoveBlanksA(name);
+    if (!PathFileExistsA(name)) {
+        if (resultId) Dlg_ShowText(dialog, resultId, IDS_EDITOR_NO_FILE, name);
+        return 1;
+    }
     if (Dlg_Ask(dialog, IDS_EDITOR_OPEN_ASK, IDS_EDITOR_OPEN_TITLE) != IDYES) return 1;
     if (!PathFileExistsA(Editor_GetPath())) {
         // The file is not opened afterwards, even when a program was applied.
@@ -171,16 +179,10 @@ int Editor_OpenFile(HWND dialog, int fileFieldId, int resultId) {
         }
         return 1;
     }
-    char name[DLG_PATH_SIZE] = "";
-    GetDlgItemTextA(dialog, fileFieldId, name, sizeof(name));
-    if (PathFileExistsA(name)) {
-        // One parameter, whatever blanks the name holds.
-        char parameter[PARAMETER_SIZE] = "";
-        snprintf(parameter, sizeof(parameter), "\"%s\"", name);
-        Shell_Launch(Editor_GetPath(), parameter, nullptr);
-    } else if (resultId) {
-        Dlg_ShowText(dialog, resultId, IDS_EDITOR_NO_FILE, name);
-    }
+    // One parameter, whatever blanks the name holds.
+    char parameter[PARAMETER_SIZE] = "";
+    snprintf(parameter, sizeof(parameter), "\"%s\"", name);
+    Shell_Launch(Editor_GetPath(), parameter, nullptr);
     return 1;
 }
 

@@ -9,10 +9,11 @@ const char* Editor_GetPath();
 // Copies text, cut to 259 characters, into the editor path, as it is.
 void Editor_SetPath(const char* text);
 
-// Asks, then opens the file named in dialog's field fileFieldId in the
-// editor, handing the name as one parameter in double quotes. A missing
-// editor offers the editor dialog instead; a missing file is reported on
-// the static control resultId (0: nowhere). Returns 1.
+// Opens the file named in dialog's field fileFieldId (blanks around the
+// name dropped) in the editor, handing the name as one parameter in double
+// quotes. A missing file is reported on the static control resultId (0:
+// nowhere) without a question; otherwise it asks first, and a missing
+// editor offers the editor dialog instead. Returns 1.
 int Editor_OpenFile(HWND dialog, int fileFieldId, int resultId);
 
 // Dialog procedure of template 203; the dialog ends with 0.

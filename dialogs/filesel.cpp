@@ -1,7 +1,8 @@
-// The file selection dialog. The request (target field, drop handle) is set
-// just before the dialog opens and read while it opens; the row count stays
-// until the next opening. The first row starts out selected and focused, so
-// that Enter takes it at once.
+// The file selection dialog. Each opening's request (target field, drop
+// handle, row count) lives on FileSel_Show's stack, travels in the
+// DialogBoxParam parameter and hangs off the dialog, so no two selections
+// share one. The first row starts out selected and focused, so that Enter
+// takes it at once.
 #include "dialogs/filesel.h"
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -18,9 +19,15 @@ constexpr int SIZE_COLUMN_WIDTH = 80;
 constexpr int SIZE_TEXT_SIZE = 32;
 constexpr int HEADER_SIZE = 64;
 
-HWND selTarget = nullptr;
-HDROP selDrop = nullptr;
-int32_t selRowCount = 0;
+struct SelRequest {
+    HWND target;
+    HDROP drop; // null once the dialog has taken it over
+    int32_t rowCount;
+};
+
+SelRequest* Request(HWND dialog) {
+    return reinterpret_cast<SelRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 void AddColumn(HWND list, int index, int headerId, int format, int width) {
     char header[HEADER_SIZE] = "";
@@ -84,7 +91,8 @@ int FillRows(HWND list, HDROP drop) {
     return rows;
 }
 
-BOOL FileSel_OnInit(HWND dialog) {
+BOOL FileSel_OnInit(HWND dialog, SelRequest* request) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(request));
     HWND list = GetDlgItem(dialog, IDC_FILESEL_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     AddColumn(list, 0, IDS_FILESEL_NAME, LVCFMT_LEFT, 200);
@@ -93,8 +101,8 @@ BOOL FileSel_OnInit(HWND dialog) {
     // Many files fill the list in one paint.
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     List_AttachExtIcons(list);
-    selRowCount = FillRows(list, selDrop);
-    selDrop = nullptr;
+    request->rowCount = FillRows(list, request->drop);
+    request->drop = nullptr;
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     RECT client = {};
     GetClientRect(list, &client);
@@ -102,9 +110,10 @@ BOOL FileSel_OnInit(HWND dialog) {
                  MAKELPARAM(client.right - client.left - SIZE_COLUMN_WIDTH, 0));
     LVITEMA first = {};
     first.stateMask = first.state = LVIS_SELECTED | LVIS_FOCUSED;
-    if (selRowCount > 0) SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
+    if (request->rowCount > 0)
+        SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
     // After the selection, whose notice would cover the count.
-    Dlg_ShowText(dialog, IDC_FILESEL_STATUS, IDS_FILESEL_TOTAL, selRowCount);
+    Dlg_ShowText(dialog, IDC_FILESEL_STATUS, IDS_FILESEL_TOTAL, request->rowCount);
     Wnd_CenterOverOwner(dialog);
     SetFocus(list);
     return FALSE; // the focus is set
@@ -117,7 +126,7 @@ void FileSel_OnSelect(HWND dialog) {
         Dlg_ShowText(dialog, IDC_FILESEL_STATUS, IDS_FILESEL_NONE);
         return;
     }
-    if (row >= selRowCount) {
+    if (row >= Request(dialog)->rowCount) {
         Dlg_ShowText(dialog, IDC_FILESEL_STATUS, IDS_FILESEL_RANGE, row);
         return;
     }
@@ -128,7 +137,7 @@ void FileSel_OnSelect(HWND dialog) {
     item.cchTextMax = sizeof(path);
     SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     Path_MakeStartRelative(path, sizeof(path));
-    SetWindowTextA(selTarget, path);
+    SetWindowTextA(Request(dialog)->target, path);
     EndDialog(dialog, 0);
 }
 
@@ -152,10 +161,11 @@ BOOL FileSel_OnNotify(HWND dialog, NMHDR* header) {
     case NM_DBLCLK: SendMessageA(dialog, WM_COMMAND, IDOK, 0); break;
     case LVN_ITEMCHANGED: {
         NMLISTVIEW* change = reinterpret_cast<NMLISTVIEW*>(header);
-        if ((change->uChanged & LVIF_STATE) &&
+        SelRequest* request = Request(dialog); // none before WM_INITDIALOG
+        if (request && (change->uChanged & LVIF_STATE) &&
             change->uNewState == (LVIS_SELECTED | LVIS_FOCUSED)) {
             Dlg_ShowText(dialog, IDC_FILESEL_STATUS, IDS_FILESEL_CHOSEN, change->iItem + 1,
-                         selRowCount);
+                         request->rowCount);
         }
         break;
     }
@@ -167,19 +177,24 @@ BOOL FileSel_OnNotify(HWND dialog, NMHDR* header) {
 } // namespace
 
 INT_PTR FileSel_Show(HWND owner, int fieldId, HDROP drop) {
-    selTarget = GetDlgItem(owner, fieldId);
-    selDrop = drop;
+    // A disabled owner waits for a window it owns, such as the selection of
+    // an earlier drop, which the drop still reaches: it is let go rather than
+    // stacking a second selection over the first.
+    if (!IsWindowEnabled(owner)) {
+        DragFinish(drop);
+        return 0;
+    }
+    SelRequest request = {GetDlgItem(owner, fieldId), drop, 0};
     INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILESEL),
-                                     owner, FileSelDlg_Proc, 0);
+                                     owner, FileSelDlg_Proc, reinterpret_cast<LPARAM>(&request));
     // A dialog that never opened has not released the drop.
-    if (selDrop) DragFinish(selDrop);
-    selDrop = nullptr;
+    if (request.drop) DragFinish(request.drop);
     return result == -1 ? 0 : result;
 }
 
 INT_PTR CALLBACK FileSelDlg_Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return FileSel_OnInit(dialog);
+    case WM_INITDIALOG: return FileSel_OnInit(dialog, reinterpret_cast<SelRequest*>(lParam));
     case WM_COMMAND: return FileSel_OnCommand(dialog, LOWORD(wParam));
     case WM_NOTIFY: return FileSel_OnNotify(dialog, reinterpret_cast<NMHDR*>(lParam));
     default: return FALSE;

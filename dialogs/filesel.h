@@ -7,7 +7,9 @@
 
 // Lists the files of drop (folders left out) over owner and, when the user
 // selects one, writes its name into owner's field fieldId. Takes over drop
-// and releases it. Returns 0 whatever happened: the field alone tells.
+// and releases it; while owner is disabled (a selection already open over
+// it) it releases it at once and shows nothing. Returns 0 whatever
+// happened: the field alone tells.
 INT_PTR FileSel_Show(HWND owner, int fieldId, HDROP drop);
 
 // Dialog procedure of template 202, for FileSel_Show.

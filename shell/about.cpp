@@ -1,17 +1,17 @@
-// The about box. The picture is a shared resource bitmap, so the dialog
-// keeps no state and frees nothing when it ends.
+// The about box. The picture is the program's one legend bitmap, which the
+// application state owns, so the dialog keeps no state and frees nothing
+// when it ends.
 #include "shell/about.h"
 #include "resources/resource.h"
+#include "shell/appstate.h"
 
 namespace {
 
 constexpr int ABOUT_TEXT_SIZE = 1024;
 
 BOOL About_OnInit(HWND dialog) {
-    HANDLE picture = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES),
-                                IMAGE_BITMAP, 0, 0, LR_SHARED);
     SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(picture));
+                        reinterpret_cast<LPARAM>(App_LegendBitmap()));
     SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, ABOUT_VERSION);
     char text[ABOUT_TEXT_SIZE];
     LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUT_TEXT, text, sizeof(text));

@@ -191,9 +191,21 @@ int App_RunLoop() {
     return 0;
 }
 
+HBITMAP App_LegendBitmap() {
+    // Not LR_SHARED: that shares icons and cursors only, and every load of a
+    // bitmap would make a new one.
+    if (!appState.legendBitmap) {
+        appState.legendBitmap = static_cast<HBITMAP>(LoadImageA(
+            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES), IMAGE_BITMAP, 0, 0, 0));
+    }
+    return appState.legendBitmap;
+}
+
 void App_Shutdown() {
     if (appState.textFont) DeleteObject(appState.textFont);
     appState.textFont = nullptr;
+    if (appState.legendBitmap) DeleteObject(appState.legendBitmap);
+    appState.legendBitmap = nullptr;
     if (appState.accelTable) DestroyAcceleratorTable(appState.accelTable);
     appState.accelTable = nullptr;
     ImageSlot_Destroy(&toolImages);

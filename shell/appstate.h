@@ -19,6 +19,7 @@ struct AppState {
     HINSTANCE instance;
     HFONT textFont;
     HACCEL accelTable;
+    HBITMAP legendBitmap;       // the tile legend both the tool and the about box show, or null
     char tipText[APP_TIP_SIZE]; // text of the toolbar tooltip being shown
     int32_t toolBarHeight;      // outer heights, measured once
     int32_t statusBarHeight;
@@ -68,7 +69,13 @@ AppRoute App_RouteMessage(MSG* msg);
 // The main loop: routes messages until the quit message. Returns 0.
 int App_RunLoop();
 
-// Frees the font, accelerators, image lists and icon tables.
+// The tile legend picture (bitmap IDB_TILES), loaded at the first call and
+// kept for the program's run; null when it cannot be loaded. The application
+// state owns it and App_Shutdown frees it: the static controls that show it
+// must not.
+HBITMAP App_LegendBitmap();
+
+// Frees the font, accelerators, legend picture, image lists and icon tables.
 void App_Shutdown();
 
 // The whole program: start-up, main loop, shutdown. Returns the exit code.

@@ -13,6 +13,7 @@
 #include "dialogs/filesel.h"
 #include "engine/tilemap.h"
 #include "resources/resource.h"
+#include "shell/appstate.h"
 #include "textlib/conv.h"
 #include "tool/browseedit.h"
 #include "tool/popups.h"
@@ -100,8 +101,7 @@ BOOL Tool_OnInit(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_TOOL_OFFSET, Num_Format(s->offset, 10));
     FillMethods(dialog);
     DragAcceptFiles(dialog, TRUE);
-    HANDLE legend = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TILES), IMAGE_BITMAP,
-                               0, 0, LR_SHARED);
+    HANDLE legend = App_LegendBitmap();
     SendDlgItemMessageA(dialog, IDC_TOOL_LEGEND, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(legend));
     Wnd_CenterOverOwner(dialog);

@@ -1,6 +1,7 @@
 // The editor program dialog: menu keys, placement in a small work area, presets
 // and Apply asking first, the row kept across openings; Editor_OpenFile's
-// questions and error, and a stand-in editor given the name in quotes.
+// missing file told before any question, its questions, and which stand-in
+// editors were started, given the trimmed name in quotes.
 #include <gtest/gtest.h>
 #include "dialogs/editor.h"
 #include "resources/resource.h"
@@ -21,14 +22,16 @@ void ChooseRow(HWND d, int row) {
 }
 
 TEST(EditorDialog, PresetsApplyAndOpenFileAskFirstAndTheRowShownOutlivesTheDialog) {
-    const std::string probe = std::filesystem::absolute("editor_probe.exe").string(),
-                      record = probe + ".txt";
-    DeleteFileA(record.c_str());
+    const std::string probe = std::filesystem::absolute("editor_probe.exe").string();
     TestDir dir;
     InFolder in(dir.path);
     const std::string name = "a name with blanks.txt", none = "C:\\nowhere\\editor.exe";
     for (const std::string& file : {name, std::string("tool.ex"), std::string("EDIT.EXE")})
         WriteFile(file, "");
+    // One stand-in per row that could start it; each records under its own name.
+    const std::string declined = "declined.exe", opened = "opened.exe", missing = "missing.exe";
+    for (const std::string& copy : {declined, opened, missing})
+        CopyFileA(probe.c_str(), copy.c_str(), FALSE);
     const std::string edit = std::filesystem::absolute("EDIT.EXE").string();
     AppSession app;
     // clang-format off
@@ -41,8 +44,10 @@ TEST(EditorDialog, PresetsApplyAndOpenFileAskFirstAndTheRowShownOutlivesTheDialo
         noFile = Test_Format(IDS_EDITOR_NO_FILE, "");
     const std::tuple<std::string, std::string, std::vector<int>, std::vector<std::string>,
                      std::string> opens[] = { // editor, file, answers, questions, result line
-        {probe, name, {IDNO}, {open}, ""}, {none, name, {IDYES, IDNO}, {open, wrong}, ""},
-        {probe, name, {IDYES}, {open}, ""}, {probe, "", {IDYES}, {open}, noFile},
+        {missing, "", {IDYES}, {}, noFile},
+        {none, " gone ", {IDYES}, {}, Test_Format(IDS_EDITOR_NO_FILE, "gone")},
+        {declined, name, {IDNO}, {open}, ""}, {none, name, {IDYES, IDNO}, {open, wrong}, ""},
+        {opened, " " + name + " ", {IDYES}, {open}, ""},
         {none, name, {IDYES, IDYES}, {open, wrong}, "offered"}};
     // clang-format on
     std::vector<int> rows; // the row shown at each opening
@@ -86,9 +91,10 @@ TEST(EditorDialog, PresetsApplyAndOpenFileAskFirstAndTheRowShownOutlivesTheDialo
                    for (auto [editor, file, answers, asked, result] : opens) {
                        Editor_SetPath(editor.c_str());
                        SetDlgItemTextA(d, IDC_EDITOR_PATH, file.c_str());
+                       SetDlgItemTextA(d, IDC_RESULT, "");
                        s.answers = answers;
                        s.asked.clear();
-                       EXPECT_EQ(Editor_OpenFile(d, IDC_EDITOR_PATH, IDC_RESULT), 1);
+                       Editor_OpenFile(d, IDC_EDITOR_PATH, IDC_RESULT);
                        EXPECT_EQ(s.asked, asked) << editor << " " << file;
                        EXPECT_EQ(Ui_Text(GetDlgItem(d, IDC_RESULT)), result);
                    }
@@ -113,8 +119,12 @@ TEST(EditorDialog, PresetsApplyAndOpenFileAskFirstAndTheRowShownOutlivesTheDialo
     EXPECT_EQ(s.asked, (std::vector<std::string>{change, change, change, apply, apply}));
     SendMessageA(app.main(), WM_COMMAND, IDM_EDITOR, 0); // Editor_OpenFile's cases
     EXPECT_FALSE(s.hook.gaveUp);
-    ASSERT_TRUE(Ui_PumpUntil([&] { return std::ifstream(record).good(); }));
-    EXPECT_EQ(ReadFile(record).substr(0, name.size() + 3), "2\n" + name + "\n"); // quoted
+    // Neither declined nor missing was started: a start by their rows would
+    // show by the time the later row's record does.
+    ASSERT_TRUE(Ui_PumpUntil([&] { return std::filesystem::exists(opened + ".txt"); }));
+    EXPECT_EQ(ReadFile(opened + ".txt").substr(0, name.size() + 3), "2\n" + name + "\n"); // quoted
+    EXPECT_FALSE(std::filesystem::exists(declined + ".txt") ||
+                 std::filesystem::exists(missing + ".txt"));
 }
 
 } // namespace

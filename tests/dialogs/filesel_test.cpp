@@ -1,10 +1,12 @@
 // The file selection dialog, opened by drops on the editor dialog's path field: rows without
 // folders, icons, sizes (sparse above 4 GiB, none if unopenable), status texts, Enter taking the
-// first row, the chosen row put in the field relative to the start folder; a drop beside it.
+// first row, the chosen row put in the field relative to the start folder; a drop beside it, a
+// drop let go while a selection is open, and a selection over another keeping its own rows.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <shlwapi.h>
+#include "dialogs/filesel.h"
 #include "resources/resource.h"
 #include "tests/dialogs/dlgtest.h"
 #include "tests/textlib/testdir.h"
@@ -38,6 +40,11 @@ TEST(FileSelection, ListsTheDropAndPutsTheChosenFileIntoTheField) {
             Ui_PressButton(d, IDCANCEL);
         },
         [&](HWND d) { // look, click the third row, then none, then take the second
+            const int met = s.hook.met;
+            WPARAM late = Test_Drop({"a.map"}); // on the editor dialog, this one's owner
+            SendMessageA(GetWindow(d, GW_OWNER), WM_DROPFILES, late, 0);
+            EXPECT_TRUE(s.hook.met == met && !GlobalSize(reinterpret_cast<HGLOBAL>(late)));
+            FileSel_Show(d, 0, HDROP(Test_Drop({"a.map"}))); // one row; this one keeps its three
             HWND list = GetDlgItem(d, IDC_FILESEL_LIST);
             LVITEMA item = {};
             item.mask = LVIF_IMAGE;
@@ -57,6 +64,10 @@ TEST(FileSelection, ListsTheDropAndPutsTheChosenFileIntoTheField) {
             EXPECT_EQ(status(d), Ui_String(IDS_FILESEL_NONE));
             ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
             Ui_PressButton(d, IDOK);
+        },
+        [&](HWND d) { // the one over it
+            EXPECT_EQ(status(d), Test_Format(IDS_FILESEL_TOTAL, 1));
+            Ui_PressButton(d, IDCANCEL);
         },
         [&](HWND d) {               // Enter takes the first row, which has the focus
             SetForegroundWindow(d); // a program another test started may hold the front

@@ -1,7 +1,9 @@
-// The about box: version, about text and picture, opened each of three ways
-// and closed one of four, after which the main window has the focus again.
+// The about box: version, about text and picture (the program's one legend
+// bitmap), opened each of three ways and closed one of four, after which the
+// main window has the focus again.
 #include <gtest/gtest.h>
 #include "resources/resource.h"
+#include "shell/appstate.h"
 #include "tests/shell/uitest.h"
 
 namespace {
@@ -14,6 +16,7 @@ class AboutBox : public ::testing::TestWithParam<std::pair<OpenBy, CloseBy>> {};
 TEST_P(AboutBox, ShowsTheVersionTextAndPictureClosesAndGivesTheFocusBack) {
     AppSession app;
     HWND box = nullptr, owner = nullptr;
+    HGDIOBJ shown = nullptr;
     std::string version, text;
     BITMAP picture = {};
     DialogScript script([&](HWND dialog, int) {
@@ -21,9 +24,9 @@ TEST_P(AboutBox, ShowsTheVersionTextAndPictureClosesAndGivesTheFocusBack) {
         owner = GetWindow(dialog, GW_OWNER);
         version = Ui_Text(GetDlgItem(dialog, IDC_ABOUT_VERSION));
         text = Ui_Text(GetDlgItem(dialog, IDC_ABOUT_TEXT));
-        GetObjectA(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE,
-                                                                 STM_GETIMAGE, IMAGE_BITMAP, 0)),
-                   sizeof(picture), &picture);
+        shown = reinterpret_cast<HGDIOBJ>(
+            SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        GetObjectA(shown, sizeof(picture), &picture);
         switch (GetParam().second) {
         case BY_OK: Ui_PressButton(dialog, IDOK); break;
         case BY_CLOSE_BOX: PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
@@ -38,8 +41,9 @@ TEST_P(AboutBox, ShowsTheVersionTextAndPictureClosesAndGivesTheFocusBack) {
     ASSERT_TRUE(Ui_PumpUntil([&] { return box && !IsWindow(box); }));
     EXPECT_EQ(std::make_tuple(script.gaveUp, owner, GetFocus()),
               std::make_tuple(false, app.main(), app.main()));
-    EXPECT_EQ(std::make_tuple(version, text, picture.bmWidth, picture.bmHeight),
-              std::make_tuple("1.0.0", Ui_String(IDS_ABOUT_TEXT), 250L, 36L));
+    EXPECT_EQ(std::make_tuple(version, text, picture.bmWidth, picture.bmHeight, shown),
+              std::make_tuple("1.0.0", Ui_String(IDS_ABOUT_TEXT), 250L, 36L,
+                              HGDIOBJ(App_LegendBitmap())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, AboutBox,

@@ -1,6 +1,7 @@
 // Start-up, main loop and shutdown: the warning for common controls up to
 // 4.70 (No ends with 1 before any window), a main window that cannot be made,
-// the opening text and font, exit and shutdown, and the real program.
+// the opening text and font, exit and shutdown (which frees the legend
+// picture), the manifest as the loader reads it, and the real program.
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 #include "resources/resource.h"
@@ -57,6 +58,8 @@ TEST(Startup, OpeningTextAndFontThenExitAndShutdown) {
         std::make_tuple(std::string(lf.lfFaceName), lf.lfHeight, lf.lfCharSet, lf.lfPitchAndFamily),
         std::make_tuple(Ui_String(IDS_TEXT_FONT_FACE), -12L, BYTE(HANGEUL_CHARSET),
                         BYTE(FIXED_PITCH)));
+    HGDIOBJ legend = App_LegendBitmap();
+    EXPECT_EQ(GetObjectType(legend), DWORD(OBJ_BITMAP));
     HWND other =
         CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     MSG msg = {other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("routed"), 0, {0, 0}};
@@ -68,9 +71,31 @@ TEST(Startup, OpeningTextAndFontThenExitAndShutdown) {
     EXPECT_EQ(App_RouteMessage(&msg), APP_ROUTE_DROPPED);
     EXPECT_EQ(Ui_Text(other), "routed"); // not "dropped"
     App_Shutdown();
-    EXPECT_EQ(GetObjectType(font), 0u); // deleted
-    EXPECT_TRUE(!appState.accelTable && !toolImages.list && !extImages.list && !comboImages.list);
+    EXPECT_EQ(GetObjectType(font) + GetObjectType(legend), 0u); // deleted
+    EXPECT_TRUE(!appState.accelTable && !appState.legendBitmap && !toolImages.list &&
+                !extImages.list && !comboImages.list);
     DestroyWindow(other);
+}
+
+// The program's manifest (this test's too) asks for the caller's own rights
+// and names the five systems it was made for, as the loader reads it.
+TEST(Startup, ManifestRunsAsInvokerOnTheNamedSystems) {
+    ACTCTXA request = {};
+    request.cbSize = sizeof(request);
+    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.hModule = GetModuleHandleA(nullptr);
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE);
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    DWORD systems[64] = {}; // the element count, then the elements
+    EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
+                             sizeof(level), nullptr) &&
+                QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext,
+                             systems, sizeof(systems), nullptr));
+    EXPECT_EQ(std::make_tuple(level.RunLevel, level.UiAccess, systems[0]),
+              std::make_tuple(ACTCTX_RUN_LEVEL_AS_INVOKER, DWORD(0), DWORD(5)));
+    ReleaseActCtx(context);
 }
 
 // A renamed copy, asked to quit with WM_CLOSE or with the exit command.

@@ -1,12 +1,14 @@
 // The tile reorder dialog and its popups, from the main window: dialog 300's
 // start state, count fields, checks in order, question, results, and the
-// settings and method kept; the grid popup's clamping, bad text, cancel and
+// settings, method and the one legend picture kept; the grid popup's clamping, bad text, cancel and
 // lost activation; the format popup's rows and byte sizes.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <set>
 #include "engine/tilemap.h"
 #include "resources/resource.h"
+#include "shell/appstate.h"
 #include "tests/dialogs/dlgtest.h"
 #include "tests/textlib/testdir.h"
 #include "tool/popups.h"
@@ -52,7 +54,9 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
         {FMT, 7, 1, "x", "0", "5 5 2", F(1, 1, 4)}};
     // clang-format on
     std::vector<std::string> opened; // pattern, output, counts, format, method row
+    std::set<LRESULT> legends;
     auto state = [&](HWND d, bool close) {
+        legends.insert(SendDlgItemMessageA(d, IDC_TOOL_LEGEND, STM_GETIMAGE, IMAGE_BITMAP, 0));
         std::string shown;
         for (int id : {IDC_TOOL_PATTERN, IDC_TOOL_OUTPUT, IDC_TOOL_INPUT_COUNT,
                        IDC_TOOL_OUTPUT_COUNT, IDC_TOOL_FORMAT})
@@ -116,6 +120,7 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
                                                     Ui_String(IDS_TOOL_START_OUTPUT) + "|255|188|" +
                                                     format + "|0",
                                                 "p.map|out\\m.bbl|2,000|1,500|" + format + "|1"}));
+    EXPECT_EQ(legends, std::set<LRESULT>{LRESULT(App_LegendBitmap())}); // not one per opening
     // The undo map of 1~1500: tile t + 1's low byte in slot t + 1; the rest 0.
     const std::string map = ReadFile("out/m.bbl");
     ASSERT_EQ(map.size(), 2000u);
