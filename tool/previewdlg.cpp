@@ -263,7 +263,6 @@ void Hover(void* context, HWND view, int32_t k) {
 }
 
 void SetUpViews(HWND dialog, PreviewData* d) {
-    TileView_Register();
     d->output = GetDlgItem(dialog, IDC_PREVIEW_OUTPUT);
     d->input = GetDlgItem(dialog, IDC_PREVIEW_INPUT);
     uint32_t w, h;
@@ -405,6 +404,7 @@ void PreviewDlg_Show(HWND owner, PreviewRequest* request) {
     PreviewData* d = static_cast<PreviewData*>(Mem_AllocZero(sizeof(PreviewData)));
     if (!d) return;
     d->request = request;
+    TileView_Register(); // before the template's views are made
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREVIEW), owner,
                     PreviewDlg_Proc, reinterpret_cast<LPARAM>(d));
     Check_Free(&d->check);
