@@ -3,9 +3,10 @@
 # takes PNG pictures of the main window, an open menu of its menu bar, the
 # run button's drop-down menu, the about box, the font dialog, the editor
 # program dialog, the file selection dialog, the tile reorder dialog (tool),
-# its grid and format popups dropped down (grid, format) and the dialog
-# after a job (result), into build/screenshots/. The pictures come from a copy of the program's windows
-# driven in a virtual X server under Wine with the Korean locale
+# its grid and format popups dropped down (grid, format), the dialog after
+# a job (result) and the tile preview with numbers and with tiles
+# (preview-numbers, preview-tiles), into build/screenshots/. The pictures
+# come from a copy of the program's windows driven in a virtual X server under Wine with the Korean locale
 # (scripts/screenshots.cpp), so they do not depend on the desktop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -23,12 +23,19 @@ run_ctest() {
 
 run_ctest native
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
-bash scripts/wine-prefix.sh
-run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh
-
-echo "== package"
-if ! xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh bash scripts/package-test.sh; then
-  failed=1
+# The Windows build runs under 32-bit Wine, which needs a kernel that runs
+# 32-bit programs itself: under a user-mode emulator Wine takes minutes to
+# start each program and crashes at random, which tests nothing of ours.
+if why=$(bash scripts/wine-usable.sh); then
+  bash scripts/wine-prefix.sh
+  run_ctest win32 xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh
+  echo "== package"
+  if ! xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh bash scripts/package-test.sh; then
+    failed=1
+  fi
+else
+  echo "== test win32 and package: NOT RUN on this machine: $why"
+  echo "   (built without warnings; run them where the kernel runs 32-bit programs)"
 fi
 
 echo "== fuzz"
