@@ -1,8 +1,9 @@
 // Covers the tilemap command run as a process, in one table: option spellings and defaults (status
-// 0, a line on stdout), usage errors (status 2, the error and a hint), failed jobs (status 1, the
-// reason and the file), and how the output is written: links, read-only files, devices and FIFOs,
-// temporaries, signals, folders, the pattern as its own output, no other file appearing; then a
-// pattern from a Korean-named file, standard input or a pipe, and a map to standard output.
+// 0, a line on stdout), usage errors (status 2, the error and a hint: counts too large, too small
+// or negative), failed jobs (status 1, the reason and the file), and how the output is written:
+// links, read-only files, devices and FIFOs, temporaries, signals, folders, the pattern as its own
+// output, no other file appearing; then a pattern from a Korean-named file, standard input or a
+// pipe, and a map to standard output.
 #include "tests/textlib/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
@@ -119,9 +120,10 @@ const OutputCase OUTPUT_CASES[] = {
     {"Spellings", nullptr, "", "{T} -i 9 {D}/p --inputs 4 -o 2 --outputs=4 {D}/o -mundo", 0, "", WROTE, {P, "o=\2\4\1\3"}},
     {"EndOfOptions", nullptr, "", "{T} -i4 -o3 --method import -- {D}/p {D}/o", 0, "", "3 entries written to {D}/o (3 bytes)\n", {P, "o=\3\1\4"}},
     {"NoOutputName", nullptr, "", "{T} {D}/p", 2, "the pattern file and the output file must be named", "", {P}}, {"ThirdName", nullptr, "", RUN + "{D}/o {D}/third", 2, "too many file names: '{D}/third'", "", {P}},
-    {"ZeroCount", nullptr, "", "{T} -i 0 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '0'", "", {P}},
-    {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '-5'", "", {P}},
-    {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "the output count", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count", "", {P}},
+    {"ZeroCount", nullptr, "", "{T} -i 0 {D}/p {D}/o", 2, "too small for the input count (at least 1): '0'", "", {P}},
+    {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count cannot be negative: '-5'", "", {P}},
+    {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "too large for the output count (at most 2073600): '2073601'", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '1x'", "", {P}},
+    {"CountPast64Bits", nullptr, "", "{T} -o 18446744073709551620 {D}/p {D}/o", 2, "too large for the output count", "", {P}}, {"HexCount", nullptr, "", "{T} -o 0x4 {D}/p {D}/o", 2, "the output count must be a number", "", {P}},
     {"UnknownOption", nullptr, "", "{T} -x {D}/p", 2, "unknown option '-x'", "", {P}}, {"ValueMissing", nullptr, "", RUN + "{D}/o -o", 2, "a value is missing after '-o'", "", {P}},
     {"UnknownMethod", nullptr, "", "{T} -m sideways {D}/p {D}/o", 2, "the method must be import or undo, not 'sideways'", "", {P}}, {"EmptyName", nullptr, "", RUN + QUOTE + QUOTE, 2, "the output file name is empty", "", {P}},
     // An ordinary file is replaced in one step (its hard link keeps the old one) with its mode; the
