@@ -123,6 +123,9 @@ const char* Args_FileCodeText(uint32_t code) {
     case FILE_BUSY: return "the file is in use";
     case FILE_NOMEM: return "out of memory, or the name is too long";
     case FILE_BADARG: return "not a usable name";
+    case FILE_DEVICE: return "a device, not a file or a pipe";
+    case FILE_TOOBIG:
+        return "too large to read whole (a file: under 4 GiB, a pipe: 256 MiB at most)";
     default: return "the system refused";
     }
 }
@@ -153,9 +156,11 @@ void Args_ReportOutput(const TileMapReport& report, const char* output) {
         why = "the disk is full or the file is too large";
     if (report.failure == TILEMAP_FAIL_OUTPUT)
         fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output, why);
+    else if (!report.tempName) // written straight: a device or standard output
+        fprintf(stderr, "tilemap: could not write all of '%s': %s\n", output, why);
     else
         fprintf(stderr, "tilemap: cannot write '%s' through the temporary file '%s': %s\n", output,
-                report.tempName ? Args_Shown(report.tempName) : "", why);
+                Args_Shown(report.tempName), why);
 }
 
 int Args_TileOptions(const ArgOption* tile, const ArgOption* bytes, const ArgOption* offset,
