@@ -59,11 +59,15 @@ int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, 
     return -1;
 }
 
-bool Args_Number(const char* text, uint64_t min, uint64_t max, uint64_t* value) {
-    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* p = hex ? text + 2 : text;
+ArgsNumber Args_Number(const char* text, uint64_t min, uint64_t max, bool hex, uint64_t* value) {
+    const bool negative = text[0] == '-';
+    const char* p = negative ? text + 1 : text;
+    hex = hex && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+    if (hex) p += 2;
+    if (!*p) return ARGS_NOT_A_NUMBER;
+    const unsigned base = hex ? 16 : 10;
     uint64_t v = 0;
-    if (!*p) return false;
+    bool over = false; // past what 64 bits hold: every digit is still read
     for (; *p; p++) {
         unsigned d;
         if (*p >= '0' && *p <= '9')
@@ -71,13 +75,45 @@ bool Args_Number(const char* text, uint64_t min, uint64_t max, uint64_t* value) 
         else if (hex && ((*p | 32) >= 'a' && (*p | 32) <= 'f'))
             d = static_cast<unsigned>((*p | 32) - 'a' + 10);
         else
-            return false;
-        v = v * (hex ? 16 : 10) + d;
-        if (v > max) return false;
+            return ARGS_NOT_A_NUMBER;
+        if (over || v > (UINT64_MAX - d) / base)
+            over = true;
+        else
+            v = v * base + d;
     }
-    if (v < min) return false;
+    if (negative && (over || v != 0)) return ARGS_NEGATIVE;
+    if (over || v > max) return ARGS_TOO_LARGE;
+    if (v < min) return ARGS_TOO_SMALL;
     *value = v;
-    return true;
+    return ARGS_NUMBER_OK;
+}
+
+int Args_NumberOption(const char* what, const char* text, uint64_t min, uint64_t max, bool hex,
+                      uint64_t* value) {
+    char why[160];
+    const unsigned long long lo = min, hi = max;
+    switch (Args_Number(text, min, max, hex, value)) {
+    case ARGS_NUMBER_OK: return -1;
+    case ARGS_NEGATIVE: snprintf(why, sizeof why, "%s cannot be negative:", what); break;
+    case ARGS_TOO_SMALL:
+        snprintf(why, sizeof why, "too small for %s (at least %llu):", what, lo);
+        break;
+    case ARGS_TOO_LARGE:
+        snprintf(why, sizeof why, "too large for %s (at most %llu):", what, hi);
+        break;
+    default:
+        snprintf(why, sizeof why, "%s must be a number from %llu to %llu%s:", what, lo, hi,
+                 hex ? ", decimal or 0x hexadecimal" : "");
+        break;
+    }
+    return Args_UsageError(why, text);
+}
+
+int Args_Count(const char* what, const char* text, int32_t* count) {
+    uint64_t v = 0;
+    const int status = Args_NumberOption(what, text, 1, TILEMAP_MAX_COUNT, false, &v);
+    if (status < 0) *count = static_cast<int32_t>(v);
+    return status;
 }
 
 const char* Args_FileCodeText(uint32_t code) {
@@ -87,6 +123,9 @@ const char* Args_FileCodeText(uint32_t code) {
     case FILE_BUSY: return "the file is in use";
     case FILE_NOMEM: return "out of memory, or the name is too long";
     case FILE_BADARG: return "not a usable name";
+    case FILE_DEVICE: return "a device, not a file or a pipe";
+    case FILE_TOOBIG:
+        return "too large to read whole (a file: under 4 GiB, a pipe: 256 MiB at most)";
     default: return "the system refused";
     }
 }
@@ -117,9 +156,11 @@ void Args_ReportOutput(const TileMapReport& report, const char* output) {
         why = "the disk is full or the file is too large";
     if (report.failure == TILEMAP_FAIL_OUTPUT)
         fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output, why);
+    else if (!report.tempName) // written straight: a device or standard output
+        fprintf(stderr, "tilemap: could not write all of '%s': %s\n", output, why);
     else
         fprintf(stderr, "tilemap: cannot write '%s' through the temporary file '%s': %s\n", output,
-                report.tempName ? Args_Shown(report.tempName) : "", why);
+                Args_Shown(report.tempName), why);
 }
 
 int Args_TileOptions(const ArgOption* tile, const ArgOption* bytes, const ArgOption* offset,
@@ -131,14 +172,12 @@ int Args_TileOptions(const ArgOption* tile, const ArgOption* bytes, const ArgOpt
                                tile->value);
     uint64_t n = 0;
     if (bytes && bytes->value) {
-        if (!Args_Number(bytes->value, 1, 65535, &n))
-            return Args_UsageError("the tile bytes must be a number from 1 to 65535:",
-                                   bytes->value);
+        const int status = Args_NumberOption("the tile bytes", bytes->value, 1, 65535, true, &n);
+        if (status >= 0) return status;
         *format = TileFormat{};
         format->tileBytes = format->stride = static_cast<uint16_t>(n);
     }
-    if (offset && offset->value && !Args_Number(offset->value, 0, UINT64_MAX / 2, offsetValue))
-        return Args_UsageError("the offset must be a number, decimal or 0x hexadecimal:",
-                               offset->value);
+    if (offset && offset->value)
+        return Args_NumberOption("the offset", offset->value, 0, UINT64_MAX / 2, true, offsetValue);
     return -1;
 }

@@ -20,8 +20,25 @@ int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, 
                int maxFiles, int* fileCount, const char* usage);
 // Prints "tilemap: WHAT 'DETAIL'" and the hint; returns 2.
 int Args_UsageError(const char* what, const char* detail);
-// A number in min..max, decimal or 0x hexadecimal.
-bool Args_Number(const char* text, uint64_t min, uint64_t max, uint64_t* value);
+// How Args_Number read a text.
+enum ArgsNumber {
+    ARGS_NUMBER_OK,
+    ARGS_NOT_A_NUMBER,
+    ARGS_NEGATIVE,
+    ARGS_TOO_SMALL,
+    ARGS_TOO_LARGE
+};
+// A number in min..max, decimal or, with hex, 0x hexadecimal, of any
+// length; a minus sign before one above 0 makes it ARGS_NEGATIVE.
+ArgsNumber Args_Number(const char* text, uint64_t min, uint64_t max, bool hex, uint64_t* value);
+// Reads the value of a numeric option (what: "the offset") with
+// Args_Number. Returns -1 when it is fine, else 2 after a usage error that
+// says why.
+int Args_NumberOption(const char* what, const char* text, uint64_t min, uint64_t max, bool hex,
+                      uint64_t* value);
+// The same for a count of the job's inputs or outputs (what: "the input
+// count"), plain decimal 1..TILEMAP_MAX_COUNT.
+int Args_Count(const char* what, const char* text, int32_t* count);
 // The file layer's code in words.
 const char* Args_FileCodeText(uint32_t code);
 // A command-line name in the engine's UTF-8 (from the ANSI code page on Windows).

@@ -63,14 +63,6 @@ void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
     }
 }
 
-bool ParseCount(const char* text, int32_t* count) {
-    uint64_t v;
-    if (!Args_Number(text, 1, TILEMAP_MAX_COUNT, &v) || text[1] == 'x' || text[1] == 'X')
-        return false;
-    *count = static_cast<int32_t>(v);
-    return true;
-}
-
 } // namespace
 
 int Check_Main(int argc, char** argv, int first) {
@@ -84,12 +76,12 @@ int Check_Main(int argc, char** argv, int first) {
     if (status >= 0) return status;
     if (fileCount < 1) return Args_UsageError("check needs the pattern file", nullptr);
     TileMapJob job = TileMap_StartValues();
-    if (options[0].value && !ParseCount(options[0].value, &job.inputCount))
-        return Args_UsageError("the input count must be a number from 1 to 2073600:",
-                               options[0].value);
-    if (options[1].value && !ParseCount(options[1].value, &job.outputCount))
-        return Args_UsageError("the output count must be a number from 1 to 2073600:",
-                               options[1].value);
+    if (options[0].value &&
+        (status = Args_Count("the input count", options[0].value, &job.inputCount)) >= 0)
+        return status;
+    if (options[1].value &&
+        (status = Args_Count("the output count", options[1].value, &job.outputCount)) >= 0)
+        return status;
     if (options[2].value) {
         if (strcmp(options[2].value, "import") == 0)
             job.method = EFFECT_MAP_IMPORT;

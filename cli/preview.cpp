@@ -46,10 +46,12 @@ int Preview_Main(int argc, char** argv, int first) {
     if (status >= 0) return status;
     if (fileCount < 2) return Args_UsageError("preview needs the map and the picture", nullptr);
     uint64_t columns = 0, scale = 1;
-    if (options[0].value && !Args_Number(options[0].value, 1, 4096, &columns))
-        return Args_UsageError("the columns must be a number from 1 to 4096:", options[0].value);
-    if (options[1].value && !Args_Number(options[1].value, 1, 16, &scale))
-        return Args_UsageError("the scale must be a number from 1 to 16:", options[1].value);
+    if (options[0].value &&
+        (status = Args_NumberOption("the columns", options[0].value, 1, 4096, true, &columns)) >= 0)
+        return status;
+    if (options[1].value &&
+        (status = Args_NumberOption("the scale", options[1].value, 1, 16, true, &scale)) >= 0)
+        return status;
     if (!options[2].value != !options[3].value)
         return Args_UsageError("--graphic and --tile go together", nullptr);
     if (options[5].value && !options[2].value)

@@ -46,20 +46,6 @@ const char USAGE[] =
     "  tilemap check ...    run a pattern dry and report what it passes over\n"
     "Each verb has its own --help. A pattern file named like a verb is given as ./NAME.\n";
 
-// A count in 1..TILEMAP_MAX_COUNT written as plain decimal digits.
-bool ParseCount(const char* text, int32_t* count) {
-    int64_t value = 0;
-    if (!*text) return false;
-    for (const char* p = text; *p; p++) {
-        if (*p < '0' || *p > '9') return false;
-        value = value * 10 + (*p - '0');
-        if (value > TILEMAP_MAX_COUNT) return false;
-    }
-    if (value < 1) return false;
-    *count = static_cast<int32_t>(value);
-    return true;
-}
-
 extern "C" void OnStopSignal(int signal) {
     File_RemoveLiveTemp();
     std::signal(signal, SIG_DFL);
@@ -222,11 +208,11 @@ int main(int argc, char** argv) {
                 job.method = EFFECT_MAP_UNDO;
             else
                 return Args_UsageError("the method must be import or undo, not", value);
-        } else if (!ParseCount(value, letter == 'i' ? &job.inputCount : &job.outputCount)) {
-            return Args_UsageError(letter == 'i'
-                                       ? "the input count must be a number from 1 to 2073600:"
-                                       : "the output count must be a number from 1 to 2073600:",
-                                   value);
+        } else {
+            const int status = letter == 'i'
+                                   ? Args_Count("the input count", value, &job.inputCount)
+                                   : Args_Count("the output count", value, &job.outputCount);
+            if (status >= 0) return status;
         }
     }
     if (fileCount < 2)

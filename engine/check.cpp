@@ -15,12 +15,32 @@ namespace {
 constexpr uint32_t BLOCK = 65536;
 
 struct Feed {
-    TextStream* stream;
+    TextStream* stream; // null: the text comes back from the spool
     char* buffer;
     uint32_t at, end;
     int32_t line;
     bool lineEnded;
+    // The text of a stream that cannot be read twice, kept for the second
+    // reading (or null), its length so far or where it is read back.
+    FileHandle* spool;
+    uint64_t spooled;
+    uint32_t spoolCode; // the first failure to keep or read back the text
 };
+
+// The next block of text: from the stream (kept in the spool, if any), or
+// read back from the spool.
+uint32_t Refill(Feed* f) {
+    uint32_t n = 0, done = 0;
+    if (!f->stream) {
+        f->spoolCode = File_ReadAt(f->spool, f->buffer, f->spooled, BLOCK, &n);
+    } else if ((n = TextStream_ReadText(f->buffer, BLOCK, f->stream)) > 0 && f->spool &&
+               f->spoolCode == FILE_OK) {
+        f->spoolCode = File_WriteAt(f->spool, f->buffer, f->spooled, n, &done);
+        if (f->spoolCode == FILE_OK && done < n) f->spoolCode = FILE_ERROR; // the disk is full
+    }
+    f->spooled += n;
+    return f->spoolCode == FILE_OK ? n : 0;
+}
 
 // Hands out the text up to the end of the current line at most.
 uint32_t FeedLine(char* out, uint32_t room, void* context) {
@@ -28,7 +48,7 @@ uint32_t FeedLine(char* out, uint32_t room, void* context) {
     if (f->lineEnded) f->line++, f->lineEnded = false;
     if (f->at == f->end) {
         f->at = 0;
-        f->end = TextStream_ReadText(f->buffer, BLOCK, f->stream);
+        f->end = Refill(f);
         if (f->end == 0) return 0;
     }
     const char* lf = static_cast<const char*>(memchr(f->buffer + f->at, '\n', f->end - f->at));
@@ -156,18 +176,21 @@ void Summarise(const uint8_t* map, const TileMapJob* job, CheckSummary* s) {
 
 } // namespace
 
-int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result,
-                  MapTrace* trace) {
-    memset(result, 0, sizeof *result);
+namespace {
+
+// Checks the pattern text of stream; patternName (or null) opens it again
+// for the summary in the undo method, else the text is spooled for it.
+int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, CheckResult* result,
+            MapTrace* trace) {
     PatternKeyword words[PATTERN_KEYWORDS];
     memcpy(words, Pattern_Keywords(), sizeof words);
-    TextStream* stream = nullptr;
-    result->fileCode = TextStream_Open(patternName, FILE_READ, &stream);
-    if (result->fileCode != FILE_OK) {
-        result->failure = TILEMAP_FAIL_PATTERN;
+    FileHandle* spool = nullptr;
+    if (!patternName && job->method != EFFECT_MAP_IMPORT &&
+        (result->fileCode = File_OpenScratch(&spool)) != FILE_OK) {
+        result->failure = TILEMAP_FAIL_TEMP;
         return -1;
     }
-    Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false};
+    Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false, spool, 0, FILE_OK};
     Listener l = {result, &feed, job, trace, 0, false};
     if (trace) trace->line = &feed.line;
     const int32_t length = TileMap_MapLength(job);
@@ -186,27 +209,57 @@ int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* r
         PatternKeyword after[PATTERN_KEYWORDS];
         memcpy(after, Pattern_Keywords(), sizeof after);
         memcpy(Pattern_Keywords(), words, sizeof words);
-        TextStream_Close(stream);
-        stream = nullptr;
         TileMapJob plain = *job;
         plain.method = EFFECT_MAP_IMPORT;
         TileMapFailure failure;
+        TextStream* again = nullptr;
         if (job->method == EFFECT_MAP_IMPORT) {
             memcpy(forward, result->map, static_cast<size_t>(length));
-        } else if (TextStream_Open(patternName, FILE_READ, &stream) == FILE_OK) {
-            Feed again = {stream, feed.buffer, 0, 0, 1, false};
-            TileMap_FillText(&plain, FeedLine, &again, 0, forward, &failure);
+        } else if (spool ||
+                   TextStream_Open(patternName, FILE_READ | FILE_NODEVICE, &again) == FILE_OK) {
+            Feed second = {again, feed.buffer, 0, 0, 1, false, spool, 0, feed.spoolCode};
+            TileMap_FillText(&plain, FeedLine, &second, 0, forward, &failure);
+            if (second.spoolCode != FILE_OK) feed.spoolCode = second.spoolCode;
         }
+        TextStream_Close(again);
         memcpy(Pattern_Keywords(), after, sizeof after);
         Summarise(forward, job, &result->summary);
     } else {
         result->failure = TILEMAP_FAIL_NOMEM;
     }
     if (l.noMemory) result->failure = TILEMAP_FAIL_NOMEM;
-    TextStream_Close(stream);
+    if (feed.spoolCode != FILE_OK && result->failure != TILEMAP_FAIL_NOMEM) {
+        result->failure = TILEMAP_FAIL_TEMP;
+        result->fileCode = feed.spoolCode;
+    }
+    File_Close(spool);
     Mem_Free(feed.buffer);
     Mem_Free(forward);
-    return result->failure == TILEMAP_FAIL_NOMEM ? -1 : result->count + result->more;
+    const bool failed =
+        result->failure == TILEMAP_FAIL_NOMEM || result->failure == TILEMAP_FAIL_TEMP;
+    return failed ? -1 : result->count + result->more;
+}
+
+} // namespace
+
+int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result,
+                  MapTrace* trace) {
+    memset(result, 0, sizeof *result);
+    TextStream* stream = nullptr;
+    result->fileCode = TextStream_Open(patternName, FILE_READ | FILE_NODEVICE, &stream);
+    if (result->fileCode != FILE_OK) {
+        result->failure = TILEMAP_FAIL_PATTERN;
+        return -1;
+    }
+    const int32_t found = Run(stream, patternName, job, result, trace);
+    TextStream_Close(stream);
+    return found;
+}
+
+int32_t Check_RunStream(TextStream* pattern, const TileMapJob* job, CheckResult* result,
+                        MapTrace* trace) {
+    memset(result, 0, sizeof *result);
+    return Run(pattern, nullptr, job, result, trace);
 }
 
 void Check_Free(CheckResult* result) {

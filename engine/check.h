@@ -48,7 +48,7 @@ struct CheckResult {
     uint8_t* map;  // the job's map, TileMap_MapLength bytes (Check_Free)
     int32_t taken; // what the job returns: numbers taken, 0 when it fails
     TileMapFailure failure;
-    uint32_t fileCode; // TILEMAP_FAIL_PATTERN: the file layer's code
+    uint32_t fileCode; // TILEMAP_FAIL_PATTERN or _TEMP: the file layer's code
 };
 
 // Checks the pattern file patternName (UTF-8) for job. Returns the number of
@@ -58,4 +58,11 @@ struct CheckResult {
 // records where each number of the map came from.
 int32_t Check_Run(const char* patternName, const TileMapJob* job, CheckResult* result,
                   MapTrace* trace = nullptr);
+struct TextStream;
+// The same on a pattern stream already open (standard input, say), which is
+// read once and which the caller closes. In the undo method its text is kept
+// in a scratch file for the summary; when that cannot be made or written,
+// the result is -1 with TILEMAP_FAIL_TEMP and the file layer's code.
+int32_t Check_RunStream(TextStream* pattern, const TileMapJob* job, CheckResult* result,
+                        MapTrace* trace = nullptr);
 void Check_Free(CheckResult* result);

@@ -107,37 +107,120 @@ uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length) {
     *length = 0;
     FileHandle* file = nullptr;
     uint64_t size = 0;
-    uint32_t code = File_Open(name, FILE_READ, &file, &size);
+    uint32_t code = File_Open(name, FILE_READ | FILE_NODEVICE, &file, &size);
     if (code != FILE_OK) return code;
-    uint8_t* data = size < 0xFFFFFFFFu
-                        ? static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(size ? size : 1)))
-                        : nullptr;
-    if (!data) code = FILE_NOMEM;
-    uint32_t done = 0;
-    for (uint64_t at = 0; code == FILE_OK && at < size; at += done) {
-        code = File_ReadAt(file, data + at, at, static_cast<uint32_t>(size - at), &done);
-        if (code == FILE_OK && done == 0) size = at; // the file shrank meanwhile
-    }
+    code = Tile_ReadOpen(file, size, bytes, length);
     File_Close(file);
+    return code;
+}
+
+uint32_t Tile_ReadOpen(FileHandle* file, uint64_t size, uint8_t** bytes, uint64_t* length) {
+    *bytes = nullptr;
+    *length = 0;
+    uint8_t* data = nullptr;
+    uint32_t code = FILE_OK, done = 0;
+    uint64_t at = 0;
+    if (File_IsSeekable(file)) {
+        if (size >= 0xFFFFFFFFu) return FILE_TOOBIG;
+        data = static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(size ? size : 1)));
+        if (!data) return FILE_NOMEM;
+        for (; code == FILE_OK && at < size; at += done) {
+            code = File_ReadAt(file, data + at, at, static_cast<uint32_t>(size - at), &done);
+            if (code == FILE_OK && done == 0) size = at; // the file shrank meanwhile
+        }
+    } else {
+        // Its length is known at its end only: blocks go into a buffer that
+        // doubles as it fills, until a read falls short.
+        constexpr uint32_t BLOCK = 65536;
+        int32_t capacity = 0;
+        do {
+            if (!Mem_Grow(&data, &capacity, static_cast<int32_t>(at), at + BLOCK, BLOCK,
+                          static_cast<int32_t>(TILE_STREAM_LIMIT + BLOCK))) {
+                code = FILE_NOMEM;
+            } else if ((code = File_ReadAt(file, data + at, at, BLOCK, &done)) == FILE_OK) {
+                at += done;
+            }
+        } while (code == FILE_OK && done == BLOCK && at <= TILE_STREAM_LIMIT);
+        if (code == FILE_OK && at > TILE_STREAM_LIMIT) code = FILE_TOOBIG;
+    }
     if (code != FILE_OK) {
         Mem_Free(data);
         return code;
     }
     *bytes = data;
-    *length = size;
+    *length = at;
     return FILE_OK;
 }
+
+namespace {
+
+// An input of TileApply_RunFiles: by name, or the open file.
+uint32_t ReadInput(const char* name, FileHandle* file, uint8_t** bytes, uint64_t* length) {
+    return file ? Tile_ReadOpen(file, 0, bytes, length) : Tile_ReadFile(name, bytes, length);
+}
+
+int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, uint32_t stride,
+              uint64_t offset, TileApplyReport* report) {
+    uint8_t *graphic = nullptr, *result = nullptr;
+    uint64_t length = 0, resultLength = 0;
+    const bool into = f->intoName || f->into;
+    uint32_t code;
+    if ((code = ReadInput(f->graphicName, f->graphic, &graphic, &length)) != FILE_OK) {
+        Refuse(report, TILEAPPLY_FAIL_GRAPHIC, code);
+    } else if (length < offset) {
+        Refuse(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
+    } else if (into &&
+               (code = ReadInput(f->intoName, f->into, &result, &resultLength)) != FILE_OK) {
+        Refuse(report, TILEAPPLY_FAIL_INTO, code);
+    } else {
+        const uint64_t size = mapLength * stride;
+        report->tiles = (length - offset) / stride;
+        report->need = offset + size;
+        if (into && resultLength < offset + size) {
+            Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
+        } else if (size >= 0xFFFFFFFFu ||
+                   (!into && !(result = static_cast<uint8_t*>(
+                                   Mem_Alloc(static_cast<size_t>(size ? size : 1)))))) {
+            Refuse(report, TILEAPPLY_FAIL_NOMEM, FILE_NOMEM);
+        } else {
+            if (!into) resultLength = size;
+            uint8_t* at = into ? result + offset : result;
+            uint32_t bad = 0;
+            const uint32_t n = static_cast<uint32_t>(resultLength);
+            if (!TileApply_Build(map, static_cast<uint32_t>(mapLength), graphic + offset,
+                                 length - offset, stride, at, &bad)) {
+                report->entry = bad + 1;
+                report->tile = map[bad];
+                Refuse(report, TILEAPPLY_FAIL_TILE, FILE_OK);
+            } else if (f->output ? !TileMap_WriteOpen(f->output, result, n, &report->output)
+                                 : !TileMap_WriteFile(f->outputName, result, n, &report->output)) {
+                Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
+            }
+        }
+    }
+    Mem_Free(graphic);
+    Mem_Free(result);
+    return report->failure == TILEAPPLY_OK ? 1 : 0;
+}
+
+} // namespace
 
 int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* outputName,
                       const char* intoName, uint32_t stride, uint64_t offset,
                       TileApplyReport* report) {
+    const TileApplyFiles files = {mapName, graphicName, intoName, outputName,
+                                  nullptr, nullptr,     nullptr,  nullptr};
+    return TileApply_RunFiles(&files, stride, offset, report);
+}
+
+int32_t TileApply_RunFiles(const TileApplyFiles* files, uint32_t stride, uint64_t offset,
+                           TileApplyReport* report) {
     memset(report, 0, sizeof *report);
     uint8_t* map = nullptr;
     uint64_t mapLength = 0;
-    const uint32_t code = Tile_ReadFile(mapName, &map, &mapLength);
+    const uint32_t code = ReadInput(files->mapName, files->map, &map, &mapLength);
     if (code != FILE_OK) return Refuse(report, TILEAPPLY_FAIL_MAP, code);
-    const int32_t done =
-        TileApply_RunMap(map, mapLength, graphicName, outputName, intoName, stride, offset, report);
+    const int32_t done = Apply(map, mapLength, files, stride, offset, report);
     Mem_Free(map);
     return done;
 }
@@ -146,41 +229,7 @@ int32_t TileApply_RunMap(const uint8_t* map, uint64_t mapLength, const char* gra
                          const char* outputName, const char* intoName, uint32_t stride,
                          uint64_t offset, TileApplyReport* report) {
     memset(report, 0, sizeof *report);
-    uint8_t *graphic = nullptr, *result = nullptr;
-    uint64_t length = 0, resultLength = 0;
-    uint32_t code;
-    if ((code = Tile_ReadFile(graphicName, &graphic, &length)) != FILE_OK) {
-        Refuse(report, TILEAPPLY_FAIL_GRAPHIC, code);
-    } else if (length < offset) {
-        Refuse(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
-    } else if (intoName && (code = Tile_ReadFile(intoName, &result, &resultLength)) != FILE_OK) {
-        Refuse(report, TILEAPPLY_FAIL_INTO, code);
-    } else {
-        const uint64_t size = mapLength * stride;
-        report->tiles = (length - offset) / stride;
-        report->need = offset + size;
-        if (intoName && resultLength < offset + size) {
-            Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
-        } else if (size >= 0xFFFFFFFFu ||
-                   (!intoName && !(result = static_cast<uint8_t*>(
-                                       Mem_Alloc(static_cast<size_t>(size ? size : 1)))))) {
-            Refuse(report, TILEAPPLY_FAIL_NOMEM, FILE_NOMEM);
-        } else {
-            if (!intoName) resultLength = size;
-            uint8_t* at = intoName ? result + offset : result;
-            uint32_t bad = 0;
-            if (!TileApply_Build(map, static_cast<uint32_t>(mapLength), graphic + offset,
-                                 length - offset, stride, at, &bad)) {
-                report->entry = bad + 1;
-                report->tile = map[bad];
-                Refuse(report, TILEAPPLY_FAIL_TILE, FILE_OK);
-            } else if (!TileMap_WriteFile(outputName, result, static_cast<uint32_t>(resultLength),
-                                          &report->output)) {
-                Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
-            }
-        }
-    }
-    Mem_Free(graphic);
-    Mem_Free(result);
-    return report->failure == TILEAPPLY_OK ? 1 : 0;
+    const TileApplyFiles files = {nullptr, graphicName, intoName, outputName,
+                                  nullptr, nullptr,     nullptr,  nullptr};
+    return Apply(map, mapLength, &files, stride, offset, report);
 }

@@ -58,11 +58,34 @@ int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* 
                       const char* intoName, uint32_t stride, uint64_t offset,
                       TileApplyReport* report);
 
+struct FileHandle;
+// The files of TileApply_RunFiles: each by its name (UTF-8) or, where its
+// handle is set, that open file (standard input or output, say), which the
+// caller owns: an input is read in order to its end, the output written
+// straight. No into file: both null.
+struct TileApplyFiles {
+    const char *mapName, *graphicName, *intoName, *outputName;
+    FileHandle *map, *graphic, *into, *output;
+};
+// TileApply_Run on files given either way.
+int32_t TileApply_RunFiles(const TileApplyFiles* files, uint32_t stride, uint64_t offset,
+                           TileApplyReport* report);
+
 // The same with the map in memory (mapLength bytes).
 int32_t TileApply_RunMap(const uint8_t* map, uint64_t mapLength, const char* graphicName,
                          const char* outputName, const char* intoName, uint32_t stride,
                          uint64_t offset, TileApplyReport* report);
 
+// What a pipe or standard input may bring at most. A file's size is known
+// before anything is held, a stream's only at its end, so an endless one
+// (yes | ...) is cut off here.
+constexpr uint32_t TILE_STREAM_LIMIT = 256u << 20;
+
 // Reads the whole file name (UTF-8) into *bytes (Mem_Free) and *length; a
-// file layer code. Files of 4 GiB or more are FILE_NOMEM.
+// file layer code. Files of 4 GiB or more, and streams longer than
+// TILE_STREAM_LIMIT, are FILE_TOOBIG; a device is FILE_DEVICE.
 uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length);
+// The same on a file already open (standard input, say), which is read in
+// order from where it stands and left open. size: what File_Open said, for a
+// file that can seek.
+uint32_t Tile_ReadOpen(FileHandle* file, uint64_t size, uint8_t** bytes, uint64_t* length);

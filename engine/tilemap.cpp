@@ -61,7 +61,7 @@ bool OpenOutput(const char* outputName, const char* patternName, Output* out,
     uint64_t size = 0;
     if (out->device) {
         // Emptied first where it is a file after all (/dev/stdout sent to one).
-        code = File_Open(out->target, FILE_WRITE | FILE_CREATE, &out->file, &size);
+        code = File_Open(out->target, FILE_WRITE | FILE_CREATE | FILE_NODEVICE, &out->file, &size);
     } else if (kind == FILE_KIND_FILE) {
         code = File_CheckWritable(out->target);
     }
@@ -170,8 +170,10 @@ int32_t TileMap_RunEx(const char* /*inputName*/, const char* outputName, const c
         CloseOutput(&out);
         return 0;
     }
+    // A device is refused as the pattern before a byte of it is read, and
+    // the temporary made for the output goes again.
     TextStream* pattern = nullptr;
-    uint32_t code = TextStream_Open(patternName, FILE_READ, &pattern);
+    uint32_t code = TextStream_Open(patternName, FILE_READ | FILE_NODEVICE, &pattern);
     int32_t length = TileMap_MapLength(job);
     uint8_t* map = nullptr;
     int32_t filled = 0;
@@ -206,6 +208,14 @@ int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t
     Output out = {nullptr, nullptr, false};
     if (OpenOutput(outputName, "", &out, report)) WriteMap(&out, bytes, length, report);
     CloseOutput(&out);
+    return report->failure == TILEMAP_OK ? 1 : 0;
+}
+
+int32_t TileMap_WriteOpen(FileHandle* file, const uint8_t* bytes, uint32_t length,
+                          TileMapReport* report) {
+    *report = TileMapReport{TILEMAP_OK, FILE_OK, nullptr};
+    Output out = {nullptr, file, true};
+    WriteMap(&out, bytes, length, report);
     return report->failure == TILEMAP_OK ? 1 : 0;
 }
 

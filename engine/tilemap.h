@@ -69,6 +69,8 @@ struct TileMapReport {
 // creates none, nor any folder, a successful one replaces the output (the
 // file at the end of its links) in one step and has it on disk. A device,
 // FIFO or socket is written straight. The pattern file is never the output.
+// A pattern that is neither a file nor a pipe (a device) is refused unread:
+// TILEMAP_FAIL_PATTERN with FILE_DEVICE.
 int32_t TileMap_Run(const char* inputName, const char* outputName, const char* patternName,
                     const TileMapJob* job);
 // The same, also telling why it failed (report may be null).
@@ -115,6 +117,12 @@ int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, v
 // straight. Returns 1, or 0 with the failure in report (OUTPUT, TEMP or
 // WRITE); the output is then as it was.
 int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t length,
+                          TileMapReport* report);
+struct FileHandle;
+// Writes length bytes whole to a file already open (standard output, say),
+// in order from where it stands; the caller closes it. Returns 1, or 0 with
+// TILEMAP_FAIL_WRITE in report.
+int32_t TileMap_WriteOpen(FileHandle* file, const uint8_t* bytes, uint32_t length,
                           TileMapReport* report);
 
 struct TextStream;

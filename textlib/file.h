@@ -21,6 +21,8 @@ constexpr uint32_t FILE_NOTFOUND = 3;
 constexpr uint32_t FILE_DENIED = 4;
 constexpr uint32_t FILE_BUSY = 5;
 constexpr uint32_t FILE_BADARG = 8;
+constexpr uint32_t FILE_DEVICE = 9;  // a device where a file or a pipe was asked for
+constexpr uint32_t FILE_TOOBIG = 10; // more than the reader holds (Tile_ReadFile)
 
 // Open flags.
 constexpr uint32_t FILE_READ = 1;
@@ -28,6 +30,15 @@ constexpr uint32_t FILE_WRITE = 2;
 constexpr uint32_t FILE_CREATE = 4;   // with FILE_WRITE: create, or truncate an existing file
 constexpr uint32_t FILE_MAKEDIRS = 8; // with FILE_CREATE: make missing folders ('/' separates too)
 constexpr uint32_t FILE_NOBOM = 0x100;
+// Only what holds data that end. With FILE_READ: an ordinary file or a
+// pipe/FIFO; anything else (a device, a socket; on Windows also a reserved
+// device name such as AUX, com1.txt or a path that ends in one) is
+// FILE_DEVICE, refused before a byte is read and, where the name tells what
+// it is, before it is opened (opening a serial line can wait for a
+// carrier). With FILE_WRITE: on Windows a reserved device name other than
+// NUL is FILE_DEVICE; devices not named so are written, as /dev/null and
+// FIFOs are elsewhere.
+constexpr uint32_t FILE_NODEVICE = 0x200;
 
 struct FileHandle;
 
@@ -58,8 +69,11 @@ constexpr uint32_t FILE_STDOUT = 1;
 // FILE_STDOUT) in *out, to close with File_Close, which leaves the stream
 // itself open. It is always read or written in order from where the stream
 // stands, whatever lies behind it. FILE_NOMEM, or FILE_ERROR when there is
-// no such stream.
+// no such stream. Standard input that is a device other than a terminal
+// (/dev/zero, NUL, a serial line) is FILE_DEVICE, as FILE_NODEVICE refuses it.
 uint32_t File_OpenStandard(uint32_t which, FileHandle** out);
+// Whether file is a terminal (a console on Windows).
+bool File_IsTerminal(const FileHandle* file);
 // False for a pipe, a FIFO, a terminal or a standard stream: such a file is
 // read and written in order only, so each File_ReadAt must ask for the
 // offset where the previous one ended (File_WriteAt likewise), else it
@@ -70,6 +84,10 @@ bool File_IsSeekable(const FileHandle* file);
 uint32_t File_Replace(const char* source, const char* target);
 // Deletes a file.
 uint32_t File_Remove(const char* name);
+// A new, empty file for reading and writing in the system's folder of
+// temporary files, which no other opener sees and which goes when it is
+// closed or the process ends. On FILE_OK *out owns it (File_Close).
+uint32_t File_OpenScratch(FileHandle** out);
 
 // What a name stands for (File_Resolve).
 constexpr uint32_t FILE_KIND_NONE = 0;   // nothing of that name yet

@@ -12,6 +12,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -37,6 +38,12 @@ namespace {
 void ToSlashes(char* name) {
     for (; *name; ++name)
         if (*name == '\\') *name = '/';
+}
+
+// What a FILE_NODEVICE reader takes: data that end, in a file or a FIFO (a
+// folder is refused as such).
+bool IsData(const struct stat& st) {
+    return S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISDIR(st.st_mode);
 }
 
 } // namespace
@@ -105,6 +112,14 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         return FILE_BADARG;
     }
     mode |= O_CLOEXEC | O_NOCTTY;
+    // A reader that wants data that end is told from its name what a device
+    // is before opening it, which may wait (a serial line, for its carrier).
+    const bool dataOnly = (flags & FILE_NODEVICE) && !(flags & FILE_WRITE);
+    struct stat st;
+    if (dataOnly && stat(file->name, &st) == 0 && !IsData(st)) {
+        Mem_Free(file);
+        return FILE_DEVICE;
+    }
 
     int fd = open(file->name, mode, 0666);
     int error = fd < 0 ? errno : 0;
@@ -123,11 +138,14 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         }
     }
     if (fd >= 0) {
-        struct stat st;
         if (fstat(fd, &st) != 0) {
             error = errno;
         } else if (S_ISDIR(st.st_mode)) {
             error = EISDIR; // a folder is no file to read or write, as on Windows
+        } else if (dataOnly && !IsData(st)) {
+            close(fd);
+            Mem_Free(file);
+            return FILE_DEVICE;
         } else if (S_ISREG(st.st_mode) && flock(fd, lock | LOCK_NB) != 0) {
             error = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
         } else if ((flags & FILE_WRITE) && (flags & FILE_CREATE) && S_ISREG(st.st_mode) &&
@@ -157,6 +175,8 @@ uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
     const int fd = which == FILE_STDIN ? 0 : which == FILE_STDOUT ? 1 : -1;
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) return FILE_ERROR;
+    // A shell's pipe may be a socket; a terminal's input ends with its EOF key.
+    if (fd == 0 && !IsData(st) && !S_ISSOCK(st.st_mode) && !isatty(fd)) return FILE_DEVICE;
     FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
     if (!file) return FILE_NOMEM;
     // Read in order even when it is a file: the stream may not stand at its start.
@@ -168,6 +188,10 @@ uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
 
 bool File_IsSeekable(const FileHandle* file) {
     return file->seekable;
+}
+
+bool File_IsTerminal(const FileHandle* file) {
+    return isatty(file->fd) != 0;
 }
 
 uint32_t File_Close(FileHandle* file) {
@@ -480,6 +504,38 @@ void File_Discard(FileHandle* temp) {
     RemoveMadeDirs(temp);
     Mem_Free(temp->made);
     Mem_Free(temp);
+}
+
+uint32_t File_OpenScratch(FileHandle** out) {
+    *out = nullptr;
+    const char* folder = getenv("TMPDIR");
+    if (!folder || !*folder) folder = "/tmp";
+    const size_t length = std::strlen(folder);
+    FileHandle* file =
+        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length + 1 + TEMP_LENGTH));
+    if (!file) return FILE_NOMEM;
+    std::memcpy(file->name, folder, length);
+    file->name[length] = '/';
+    std::memcpy(file->name + length + 1, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    // Unlinked as soon as it is made, so that nothing is left of it however the process ends.
+    int fd = -1, error = 0;
+    for (int i = 0; fd < 0 && error == 0 && i < TEMP_TRIES; i++) {
+        RandomLetters(file->name + length + 3);
+        fd = open(file->name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        error = fd < 0 && errno != EEXIST ? errno : 0;
+    }
+    if (fd < 0) {
+        Mem_Free(file);
+        return error ? File_MapError(static_cast<uint32_t>(error)) : FILE_ERROR;
+    }
+    unlink(file->name);
+    file->fd = fd;
+    file->seekable = file->owned = true;
+    file->next = 0;
+    file->madeCount = 0;
+    file->made = nullptr;
+    *out = file;
+    return FILE_OK;
 }
 
 void File_RemoveLiveTemp() {

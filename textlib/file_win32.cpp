@@ -38,6 +38,33 @@ uint32_t Seek(HANDLE handle, uint64_t offset) {
     return FILE_OK;
 }
 
+// Whether the last part of name is one that Windows keeps for a device
+// whatever folder it stands in: CON, PRN, AUX, NUL, COM1-9 or LPT1-9, in
+// any case, with any extension or colon after it and blanks before that.
+// 1 for NUL, 2 for the others, 0 for none.
+int ReservedDevice(const char* name) {
+    const char* base = name;
+    if (((name[0] | 32) >= 'a' && (name[0] | 32) <= 'z') && name[1] == ':') base = name + 2;
+    for (const char* p = base; *p; p++)
+        if (*p == '\\' || *p == '/') base = p + 1;
+    size_t n = std::strcspn(base, ".:");
+    while (n > 0 && base[n - 1] == ' ')
+        n--;
+    char stem[5] = "";
+    if (n < 3 || n > 4) return 0;
+    for (size_t i = 0; i < n; i++)
+        stem[i] = static_cast<char>(base[i] >= 'a' && base[i] <= 'z' ? base[i] - 32 : base[i]);
+    if (n == 3) {
+        if (std::strcmp(stem, "NUL") == 0) return 1;
+        return std::strcmp(stem, "CON") == 0 || std::strcmp(stem, "PRN") == 0 ||
+                       std::strcmp(stem, "AUX") == 0
+                   ? 2
+                   : 0;
+    }
+    const bool port = std::strncmp(stem, "COM", 3) == 0 || std::strncmp(stem, "LPT", 3) == 0;
+    return port && stem[3] >= '1' && stem[3] <= '9' ? 2 : 0;
+}
+
 } // namespace
 
 uint32_t File_MapError(uint32_t error) {
@@ -104,6 +131,14 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         return FILE_BADARG;
     }
 
+    // A reserved name is told apart before it is opened: opening a serial
+    // line can wait for its carrier.
+    const bool dataOnly = (flags & FILE_NODEVICE) && !(flags & FILE_WRITE);
+    const int reserved = (flags & FILE_NODEVICE) ? ReservedDevice(file->name) : 0;
+    if (reserved == 2 || (reserved == 1 && dataOnly)) {
+        Mem_Free(file);
+        return FILE_DEVICE;
+    }
     HANDLE handle = CreateFileA(file->name, access, share, nullptr, disposition, 0, nullptr);
     DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     if (handle == INVALID_HANDLE_VALUE && error == ERROR_PATH_NOT_FOUND && makeDirs) {
@@ -124,11 +159,17 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         Mem_Free(file);
         return File_MapError(error);
     }
+    const DWORD type = GetFileType(handle);
+    if (dataOnly && type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
+        CloseHandle(handle);
+        Mem_Free(file);
+        return FILE_DEVICE;
+    }
     DWORD high = 0;
     DWORD low = GetFileSize(handle, &high);
     *size = (static_cast<uint64_t>(high) << 32) | low;
     file->handle = handle;
-    file->seekable = GetFileType(handle) == FILE_TYPE_DISK;
+    file->seekable = type == FILE_TYPE_DISK;
     file->owned = true;
     file->next = 0;
     file->madeCount = 0;
@@ -143,6 +184,10 @@ uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
                     : which == FILE_STDOUT ? GetStdHandle(STD_OUTPUT_HANDLE)
                                            : INVALID_HANDLE_VALUE;
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return FILE_ERROR;
+    DWORD mode = 0;
+    if (which == FILE_STDIN && GetFileType(handle) == FILE_TYPE_CHAR &&
+        !GetConsoleMode(handle, &mode))
+        return FILE_DEVICE; // NUL, a serial line: no console's input
     FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
     if (!file) return FILE_NOMEM;
     // Read in order even when it is a file: the stream may not stand at its start.
@@ -154,6 +199,11 @@ uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
 
 bool File_IsSeekable(const FileHandle* file) {
     return file->seekable;
+}
+
+bool File_IsTerminal(const FileHandle* file) {
+    DWORD mode = 0;
+    return GetFileType(file->handle) == FILE_TYPE_CHAR && GetConsoleMode(file->handle, &mode);
 }
 
 uint32_t File_Close(FileHandle* file) {
@@ -318,6 +368,8 @@ uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
         *kind = FILE_KIND_NONE;
     } else if (ansi[length - 1] == '\\' || ansi[length - 1] == '/') {
         *kind = FILE_KIND_FOLDER;
+    } else if (ReservedDevice(ansi)) {
+        *kind = FILE_KIND_DEVICE; // not opened: a serial line can keep the opener waiting
     } else {
         // Opening asks no access, so it neither conflicts with other openers
         // nor changes anything; it follows links and reaches devices.
@@ -358,6 +410,7 @@ bool File_Same(const char* a, const char* b) {
     const char* names[2] = {a, b};
     for (int i = 0; i < 2; i++) {
         const char* ansi = Conv_Utf8ToAnsi(names[i]);
+        if (ansi && ReservedDevice(ansi)) return false; // a device is never a file's other name
         HANDLE handle = ansi ? CreateFileA(ansi, 0, SHARE_ALL, nullptr, OPEN_EXISTING,
                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr)
                              : INVALID_HANDLE_VALUE;
@@ -489,6 +542,39 @@ void File_Discard(FileHandle* temp) {
     RemoveMadeDirs(temp);
     Mem_Free(temp->made);
     Mem_Free(temp);
+}
+
+uint32_t File_OpenScratch(FileHandle** out) {
+    *out = nullptr;
+    char folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder) return FILE_ERROR;
+    FileHandle* file =
+        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length + TEMP_LENGTH));
+    if (!file) return FILE_NOMEM;
+    std::memcpy(file->name, folder, length);
+    std::memcpy(file->name + length, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    // Deleted by the system with its last handle, however the process ends.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    DWORD error = 0;
+    for (int i = 0; handle == INVALID_HANDLE_VALUE && error == 0 && i < TEMP_TRIES; i++) {
+        RandomLetters(file->name + length + 2);
+        handle = CreateFileA(file->name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) error = 0;
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+        Mem_Free(file);
+        return error ? File_MapError(error) : FILE_ERROR;
+    }
+    file->handle = handle;
+    file->seekable = file->owned = true;
+    file->next = 0;
+    file->madeCount = 0;
+    file->made = nullptr;
+    *out = file;
+    return FILE_OK;
 }
 
 void File_RemoveLiveTemp() {

@@ -1,8 +1,9 @@
 // Covers the tilemap command run as a process, in one table: option spellings and defaults (status
-// 0, a line on stdout), usage errors (status 2, the error and a hint), failed jobs (status 1, the
-// reason and the file), and how the output is written: links, read-only files, devices and FIFOs,
-// temporaries, signals, folders, the pattern as its own output, no other file appearing; then a
-// pattern from a Korean-named file, standard input or a pipe, and a map to standard output.
+// 0, a line on stdout), usage errors (status 2, the error and a hint: counts too large, too small
+// or negative), failed jobs (status 1, the reason and the file), and how the output is written:
+// links, read-only files, devices and FIFOs, temporaries, signals, folders, the pattern as its own
+// output, no other file appearing; then a pattern from a Korean-named file, standard input or a
+// pipe, and a map to standard output.
 #include "tests/textlib/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
@@ -57,14 +58,16 @@ struct OutputCase {
 
 #ifdef _WIN32
 #define LINUX_ONLY(why) why
+#define WINDOWS_ONLY(why) nullptr
 #define MODE(bits) ""
 #define LINK(name, to) name "=" + MAP // Wine shows the file at the end
-const std::string NUL = "NUL";
+const std::string NUL = "NUL", DEVICE = "{D}/Com1.map", ENDLESS = "AUX";
 #else
 #define LINUX_ONLY(why) nullptr
+#define WINDOWS_ONLY(why) why
 #define MODE(bits) bits
 #define LINK(name, to) name "->" to
-const std::string NUL = "/dev/null";
+const std::string NUL = "/dev/null", DEVICE = "/dev/null", ENDLESS = "/dev/zero";
 #endif
 
 // Makes what the letters of setUp name in d: L the links folder's target, o an old output, m its
@@ -119,9 +122,15 @@ const OutputCase OUTPUT_CASES[] = {
     {"Spellings", nullptr, "", "{T} -i 9 {D}/p --inputs 4 -o 2 --outputs=4 {D}/o -mundo", 0, "", WROTE, {P, "o=\2\4\1\3"}},
     {"EndOfOptions", nullptr, "", "{T} -i4 -o3 --method import -- {D}/p {D}/o", 0, "", "3 entries written to {D}/o (3 bytes)\n", {P, "o=\3\1\4"}},
     {"NoOutputName", nullptr, "", "{T} {D}/p", 2, "the pattern file and the output file must be named", "", {P}}, {"ThirdName", nullptr, "", RUN + "{D}/o {D}/third", 2, "too many file names: '{D}/third'", "", {P}},
-    {"ZeroCount", nullptr, "", "{T} -i 0 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '0'", "", {P}},
-    {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '-5'", "", {P}},
-    {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "the output count", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count", "", {P}},
+    {"ZeroCount", nullptr, "", "{T} -i 0 {D}/p {D}/o", 2, "too small for the input count (at least 1): '0'", "", {P}},
+    {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count cannot be negative: '-5'", "", {P}},
+    {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "too large for the output count (at most 2073600): '2073601'", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '1x'", "", {P}},
+    {"CountPast64Bits", nullptr, "", "{T} -o 18446744073709551620 {D}/p {D}/o", 2, "too large for the output count", "", {P}}, {"HexCount", nullptr, "", "{T} -o 0x4 {D}/p {D}/o", 2, "the output count must be a number", "", {P}},
+    // A pattern must be a file or a pipe: a device is refused unread, and the output's temporary
+    // goes again; on Windows a reserved device name is no output but NUL.
+    {"DevicePattern", nullptr, "", "{T} -o4 " + DEVICE + " {D}/o", 1, "cannot open the pattern file '" + DEVICE + "': a device, not a file or a pipe", "", {P}},
+    {"EndlessPattern", nullptr, "o", "{T} -o4 " + ENDLESS + " {D}/o", 1, "cannot open the pattern file '" + ENDLESS + "': a device", "", {P, "o=old"}},
+    {"DeviceOutput", WINDOWS_ONLY("a device is written straight"), "", RUN + "{D}/lpt1.bbl", 1, "cannot write the output file '{D}/lpt1.bbl': a device", "", {P}},
     {"UnknownOption", nullptr, "", "{T} -x {D}/p", 2, "unknown option '-x'", "", {P}}, {"ValueMissing", nullptr, "", RUN + "{D}/o -o", 2, "a value is missing after '-o'", "", {P}},
     {"UnknownMethod", nullptr, "", "{T} -m sideways {D}/p {D}/o", 2, "the method must be import or undo, not 'sideways'", "", {P}}, {"EmptyName", nullptr, "", RUN + QUOTE + QUOTE, 2, "the output file name is empty", "", {P}},
     // An ordinary file is replaced in one step (its hard link keeps the old one) with its mode; the
@@ -137,6 +146,7 @@ const OutputCase OUTPUT_CASES[] = {
     {"NullDevice", nullptr, "", "{U}" + RUN + NUL, 0, "", "4 entries written to " + NUL + " (4 bytes)\n", {P}},
     {"Fifo", LINUX_ONLY("a FIFO is a Unix file"), "f", "cat {D}/f >{D}/got & " + RUN + "{D}/f; s=$?; wait; exit $s", 0, "", "4 entries written to {D}/f (4 bytes)\n", {P, "f|", "got=" + MAP}},
     {"Stdout", LINUX_ONLY("CON needs a console, which Wine gives no test program"), "", RUN + "/dev/stdout | cat", 0, "entries written to /dev/stdout", MAP, {P}},
+    {"ApplyFromFifo", LINUX_ONLY("a FIFO is a Unix file"), "f", "printf '\\2\\1' >{D}/f & {T} apply --tile-bytes 4 {D}/f {D}/p {D}/o", 0, "", "{D}/o written: 2 tiles of 4 bytes\n", {P, "f|", "o=4,2\n3,1,"}},
     // Temporaries: made exclusively whatever names of earlier schemes are taken, short beside a
     // new name at the file system's limit (which gets the default mode), named when they fail.
     {"PlantedTemporaries", LINUX_ONLY("Wine makes no links for Windows programs"), "t", RUN + "{D}/o", 0, "", WROTE, {P, "o=" + MAP, "o.~tmp->planted", "o.~tmp9="}},

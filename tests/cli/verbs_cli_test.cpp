@@ -1,6 +1,7 @@
 // Covers the verbs of the tilemap command as a process: preview pictures read back through the
 // image library (size, pixels of solid tiles, plain, inverted, a palette), status and first words
-// of apply, preview and check (refusals leave the output as it was), and the guide's examples.
+// of apply, preview and check (refusals leave the output as it was: numbers out of range,
+// devices), and the guide's examples.
 #include "cli/image.h"
 #include "tests/textlib/testdir.h"
 #include "textlib/mem.h"
@@ -14,9 +15,9 @@
 namespace {
 
 #ifdef _WIN32
-const std::string EXE = "\"Z:" TILEMAP_EXE "\"";
+const std::string EXE = "\"Z:" TILEMAP_EXE "\"", DEVICE = "aux";
 #else
-const std::string EXE = "'" TILEMAP_EXE "'";
+const std::string EXE = "'" TILEMAP_EXE "'", DEVICE = "/dev/zero";
 #endif
 
 // Runs the command with args: its status and stdout followed by stderr. Each run has an output
@@ -82,8 +83,15 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 --offset 1 m g o", 1, "tilemap: entry 1 of the map 'm' names tile 2", "old"},
         {"apply --tile-bytes 4 --offset 9 m g o", 1, "tilemap: the graphic 'g' is shorter", "old"}, {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short", "old"},
         {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"}, {"apply m g o", 2, "tilemap: apply needs one of --tile", "old"},
-        {"preview --scale 0 m o", 2, "tilemap: the scale must", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
+        {"preview --scale 0 m o", 2, "tilemap: too small for the scale", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
         {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
+        // Numbers past what the option holds, 64 bits included, or below 0.
+        {"apply --tile-bytes 4 --offset 18446744073709551616 m g o", 2, "tilemap: too large for the offset", "old"}, {"apply --tile-bytes 4 --offset -0x4 m g o", 2, "tilemap: the offset cannot be negative", "old"},
+        {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
+        {"check -o 0 ok.txt", 2, "tilemap: too small for the output count", "old"}, {"check -i -1 ok.txt", 2, "tilemap: the input count cannot be", "old"},
+        // Devices are refused as inputs.
+        {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
+        {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
         // clang-format on
     };

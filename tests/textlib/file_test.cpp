@@ -1,11 +1,13 @@
-// File layer: why opens fail, folders made on creation with either separator, truncation,
-// positional I/O, sharing, Korean names, replace and remove; temporaries: exclusive (a taken name
-// passed over, never opened), beside their target, synced before they replace it.
+// File layer: why opens fail (devices and reserved device names for readers of data), folders made
+// on creation with either separator, truncation, positional I/O, sharing, Korean names, replace and
+// remove, scratch files; temporaries: exclusive (a taken name passed over, never opened), beside
+// their target, synced before they replace it.
 #include "textlib/file.h"
 
 #include <vector>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -44,6 +46,12 @@ struct Opened {
 };
 
 constexpr uint32_t OUTPUT = FILE_NOBOM | FILE_MAKEDIRS | FILE_CREATE | FILE_WRITE;
+constexpr uint32_t DATA = FILE_READ | FILE_NODEVICE;
+#ifdef _WIN32 // names that Windows keeps for devices, in any folder
+constexpr uint32_t RESERVED = FILE_DEVICE, RESERVED_OUT = FILE_DEVICE;
+#else
+constexpr uint32_t RESERVED = FILE_NOTFOUND, RESERVED_OUT = FILE_OK;
+#endif
 
 TEST(File, OpensFailCreateShareReplaceAndRemove) {
     TestDir dir;
@@ -55,11 +63,23 @@ TEST(File, OpensFailCreateShareReplaceAndRemove) {
         {"a", FILE_MAKEDIRS | FILE_CREATE | FILE_NOBOM, FILE_BADARG}, // neither reading nor writing
         {"no/such/file", FILE_READ, FILE_NOTFOUND}, {"a/file", FILE_READ, FILE_NOTFOUND},
         {"no/such/file", FILE_WRITE | FILE_CREATE, FILE_NOTFOUND}, // no folders without MAKEDIRS
-        {"sub", FILE_READ, FILE_DENIED}, {"sub", OUTPUT, FILE_DENIED}}; // a folder is no file
+        {"sub", FILE_READ, FILE_DENIED}, {"sub", OUTPUT, FILE_DENIED}, // a folder is no file
+        {"Aux", DATA, RESERVED}, {"com1.txt", DATA, RESERVED}, {"LPT9 .bin", DATA, RESERVED},
+        {"nul", DATA, RESERVED}, {"sub/con:", DATA, RESERVED}, {"com10", DATA, FILE_NOTFOUND},
+        {"prn", OUTPUT | FILE_NODEVICE, RESERVED_OUT}, {"nul.txt", OUTPUT | FILE_NODEVICE, FILE_OK},
+        {"auxx.txt", DATA, FILE_NOTFOUND}, {"com0", DATA, FILE_NOTFOUND}, {"a.aux", DATA, FILE_NOTFOUND}};
     // clang-format on
     for (const auto& [name, flags, result] : cases)
         EXPECT_EQ(Opened(dir / name, flags).result, result) << name << " " << flags;
     EXPECT_EQ(ReadFile(dir / "a"), "x");
+#ifndef _WIN32 // devices are refused unopened, a FIFO with a writer opened
+    for (const char* device : {"/dev/zero", "/dev/null", "/dev/tty"})
+        EXPECT_EQ(Opened(device, DATA).result, FILE_DEVICE) << device;
+    mkfifo((dir / "f").c_str(), 0600);
+    const int writer = open((dir / "f").c_str(), O_RDWR);
+    EXPECT_EQ(Opened(dir / "f", DATA).result, FILE_OK);
+    close(writer);
+#endif
     // Creating makes folders with either separator, truncates, writes anywhere.
     WriteFile(dir / "old", "0123456789ABCDEF");
     for (const char* name : {"one/two/three.bbl", "four\\five\\six.bbl", "seven/e\\f.bbl", "old"}) {
@@ -98,6 +118,21 @@ TEST(File, OpensFailCreateShareReplaceAndRemove) {
     EXPECT_EQ(File_Remove(name.c_str()), FILE_OK);
     EXPECT_EQ(File_Remove(name.c_str()), FILE_NOTFOUND);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "k"));
+    // A scratch file is read and written where it was asked, and goes with its handle.
+    std::filesystem::create_directories(dir / "t");
+    const std::string folder = std::filesystem::absolute(dir / "t").string();
+#ifdef _WIN32
+    _putenv(("TMP=" + folder).c_str());
+#else
+    setenv("TMPDIR", folder.c_str(), 1);
+#endif
+    FileHandle* scratch = nullptr;
+    ASSERT_EQ(File_OpenScratch(&scratch), FILE_OK);
+    EXPECT_EQ(File_WriteAt(scratch, "spool", 0, 5, nullptr), FILE_OK);
+    EXPECT_EQ(File_ReadAt(scratch, buf, 1, 8, &done[0]), FILE_OK);
+    EXPECT_EQ(std::string(buf, done[0]), "pool");
+    File_Close(scratch);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "t"));
 }
 
 // A temporary's folders go with it; a name that is taken is passed over, never
