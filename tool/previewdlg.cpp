@@ -21,6 +21,7 @@
 #include "tool/browseedit.h"
 #include "tool/reasons.h"
 #include "tool/tileview.h"
+#include "tool/tooldlg.h"
 
 namespace {
 
@@ -315,27 +316,12 @@ BOOL Preview_OnInit(HWND dialog, PreviewData* d) {
     return TRUE;
 }
 
-void MakeFilter(char* filter, int size, int labelId, const char* pattern) {
-    char label[128], all[128];
-    Dlg_Format(label, sizeof label, labelId);
-    Dlg_Format(all, sizeof all, IDS_TOOL_ALL_FILES);
-    const char* parts[] = {label, pattern, all, "*.*"};
-    char* at = filter;
-    for (const char* part : parts) {
-        const int n = lstrlenA(part) + 1;
-        if (at + n >= filter + size) break;
-        memcpy(at, part, static_cast<size_t>(n));
-        at += n;
-    }
-    *at = '\0';
-}
-
 void Preview_OnBrowsePalette(HWND dialog, PreviewData* d) {
     char name[DLG_PATH_SIZE], filter[512];
     GetDlgItemTextA(dialog, IDC_PREVIEW_PALETTE, name, sizeof name);
     PathRemoveBlanksA(name);
     if (!PathFileExistsA(name)) name[0] = '\0';
-    MakeFilter(filter, sizeof filter, IDS_PREVIEW_PALETTE_FILTER, "*.pal;*.bin");
+    Tool_MakeFilter(filter, sizeof filter, IDS_PREVIEW_PALETTE_FILTER, "*.pal;*.bin");
     if (!FileDlg_Run(dialog, GetOpenFileNameA, filter, "pal", name, sizeof name)) return;
     Path_MakeStartRelative(name, sizeof name);
     SetDlgItemTextA(dialog, IDC_PREVIEW_PALETTE, name);
@@ -349,7 +335,7 @@ void Preview_OnApply(HWND dialog, PreviewData* d) {
     char folder[MAX_PATH] = "", name[DLG_PATH_SIZE] = "", filter[512], title[128];
     if (GetFullPathNameA(r->graphicName, sizeof folder, folder, nullptr))
         PathRemoveFileSpecA(folder);
-    MakeFilter(filter, sizeof filter, IDS_TOOL_GRAPHIC_FILTER, "*.bin;*.dat");
+    Tool_MakeFilter(filter, sizeof filter, IDS_TOOL_GRAPHIC_FILTER, "*.bin;*.dat");
     Dlg_Format(title, sizeof title, IDS_PREVIEW_SAVE_TITLE);
     if (!FileDlg_Run(dialog, GetSaveFileNameA, filter, "bin", name, sizeof name, title, folder))
         return;

@@ -124,22 +124,6 @@ void Tool_OnFormat(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDC_TOOL_FORMAT));
 }
 
-// The filter pairs of a chooser: the label's text with its pattern, then
-// all files, each text ended by a zero, and an empty text at the end.
-void MakeFilter(char* filter, int labelId, const char* pattern) {
-    char label[LABEL_SIZE], all[LABEL_SIZE];
-    LoadText(labelId, label, sizeof(label));
-    LoadText(IDS_TOOL_ALL_FILES, all, sizeof(all));
-    const char* parts[] = {label, pattern, all, "*.*"};
-    char* at = filter;
-    for (const char* part : parts) {
-        size_t n = strlen(part) + 1;
-        memcpy(at, part, n);
-        at += n;
-    }
-    *at = '\0';
-}
-
 // A name field's text without blanks around it.
 void ReadName(HWND dialog, int field, char* name) {
     GetDlgItemTextA(dialog, field, name, DLG_PATH_SIZE);
@@ -159,7 +143,7 @@ void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, con
         name[0] = '\0';
     }
     char filter[4 * LABEL_SIZE];
-    MakeFilter(filter, labelId, pattern);
+    Tool_MakeFilter(filter, sizeof(filter), labelId, pattern);
     if (FileDlg_Run(dialog, chooser, filter, defaultExt, name, sizeof(name))) {
         Path_MakeStartRelative(name, sizeof(name));
         SetDlgItemTextA(dialog, field, name);
@@ -305,6 +289,21 @@ BOOL Tool_OnDropFiles(HWND dialog, HDROP drop) {
 }
 
 } // namespace
+
+void Tool_MakeFilter(char* filter, int size, int labelId, const char* pattern) {
+    char label[LABEL_SIZE], all[LABEL_SIZE];
+    LoadText(labelId, label, sizeof(label));
+    LoadText(IDS_TOOL_ALL_FILES, all, sizeof(all));
+    const char* parts[] = {label, pattern, all, "*.*"};
+    char* at = filter;
+    for (const char* part : parts) {
+        const size_t n = strlen(part) + 1;
+        if (at + n >= filter + size) break; // the rest would not fit
+        memcpy(at, part, n);
+        at += n;
+    }
+    *at = '\0';
+}
 
 ToolSettings* Tool_Settings() {
     if (!settingsLoaded) Tool_ResetSettings();
