@@ -93,6 +93,8 @@
 #define IDS_HELP_VIEW 62
 #define IDS_HELP_OPTIONS 63
 #define IDS_HELP_HELP 64
+// The "run" popup's own popups: 65 + their position in it.
+#define IDS_HELP_RUN_ITEMS 65
 // Strings the program shows elsewhere.
 #define IDS_READY 1000
 #define IDS_RUN_LABEL 1001

@@ -23,8 +23,8 @@ struct AppState {
     char tipText[APP_TIP_SIZE]; // text of the toolbar tooltip being shown
     int32_t toolBarHeight;      // outer heights, measured once
     int32_t statusBarHeight;
-    // MenuHelp tables: {0, 0, menu bar, 60, "run" popup, 65, 0, 0}. MenuHelp
-    // reads them as UINT words, pointer-sized on this 32-bit platform.
+    // MenuHelp tables: {0, 0, menu bar, 60, "run" popup, 65, 0, 0}, handed
+    // to MenuHelp as UINT words.
     UINT_PTR menuHelpIds[8];
     char dialogFolder[APP_PATH_SIZE]; // initial folder of open and save dialogs
     char startFolder[APP_PATH_SIZE];  // working folder at start-up, ends in '\'

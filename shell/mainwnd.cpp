@@ -137,7 +137,15 @@ void Main_OnMeasureItem(HWND window, WPARAM wParam, MEASUREITEMSTRUCT* item) {
     item->itemHeight = TextFont_ItemHeight();
 }
 
-static_assert(sizeof(UINT_PTR) == sizeof(UINT), "MenuHelp reads its tables as UINT words");
+// MenuHelp reads its table as UINT words; menu handles fit in 32 bits.
+void Main_MenuHelp(WPARAM wParam, LPARAM lParam, size_t first) {
+    UINT words[8] = {};
+    for (size_t i = first; i < 8; ++i) {
+        words[i - first] = static_cast<UINT>(appState.menuHelpIds[i]);
+    }
+    MenuHelp(WM_MENUSELECT, wParam, lParam, reinterpret_cast<HMENU>(appState.menuHelpIds[first]),
+             appState.instance, appState.statusBar, words);
+}
 
 void Main_OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     HMENU menu = reinterpret_cast<HMENU>(lParam);
@@ -145,11 +153,9 @@ void Main_OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     HMENU runPopup = reinterpret_cast<HMENU>(appState.menuHelpIds[4]);
     UINT flags = HIWORD(wParam);
     if ((flags & MF_POPUP) && !(flags & MF_SYSMENU) && menu && menu == menuBar) {
-        MenuHelp(WM_MENUSELECT, wParam, lParam, menuBar, appState.instance, appState.statusBar,
-                 &appState.menuHelpIds[2]);
+        Main_MenuHelp(wParam, lParam, 2);
     } else if (menu && menu == runPopup) {
-        MenuHelp(WM_MENUSELECT, wParam, lParam, runPopup, appState.instance, appState.statusBar,
-                 &appState.menuHelpIds[4]);
+        Main_MenuHelp(wParam, lParam, 4);
     } else {
         // An empty table; its second word is what MenuHelp reads for a popup.
         UINT none[2] = {0, 0};
@@ -189,7 +195,7 @@ void CreateBars() {
     help[2] = reinterpret_cast<UINT_PTR>(menuBar);
     help[3] = IDS_HELP_FILE;
     help[4] = reinterpret_cast<UINT_PTR>(GetSubMenu(menuBar, 1));
-    help[5] = 65;
+    help[5] = IDS_HELP_RUN_ITEMS;
 
     char ready[LABEL_SIZE] = "";
     LoadStringA(appState.instance, IDS_READY, ready, sizeof(ready));

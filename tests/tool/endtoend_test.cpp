@@ -104,9 +104,14 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     Ui_PressKey('P', true);
     HWND preview = nullptr, chooser = nullptr;
     ASSERT_TRUE(app.Until([&] { return (preview = inFront(IDC_PREVIEW_APPLY)) != nullptr; }));
-    HDC screen = GetDC(GetDlgItem(preview, IDC_PREVIEW_OUTPUT)); // slot 1 holds tile 1, grey 17
-    EXPECT_TRUE(app.Until([&] { return GetPixel(screen, 3, 3) == RGB(17, 17, 17); }));
-    ReleaseDC(GetDlgItem(preview, IDC_PREVIEW_OUTPUT), screen);
+    // Slot 1 holds tile 1, grey 17; the view is another program's, so it is
+    // read off the screen.
+    POINT cell = {3, 3};
+    ClientToScreen(GetDlgItem(preview, IDC_PREVIEW_OUTPUT), &cell);
+    HDC screen = GetDC(nullptr);
+    EXPECT_TRUE(app.Until([&] { return GetPixel(screen, cell.x, cell.y) == RGB(17, 17, 17); }))
+        << std::hex << GetPixel(screen, cell.x, cell.y);
+    ReleaseDC(nullptr, screen);
     Ui_PressKey('A', true);
     ASSERT_TRUE(app.Until([&] {
         chooser = GetForegroundWindow();

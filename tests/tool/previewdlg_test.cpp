@@ -242,9 +242,9 @@ TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
     EXPECT_EQ(text, Test_Format(IDS_REASON_TILE, "1,234", "9") + Ui_String(IDS_REASON_KEPT));
     // A name too long for the line is cut in its middle, and the line fits.
     HWND line =
-        CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 20, nullptr, nullptr, nullptr, nullptr);
+        CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 900, 20, nullptr, nullptr, nullptr, nullptr);
     const std::string name =
-        "C:\\" + std::string(60, 'a') + "\\" + std::string(60, 'b') + "\\o.bbl";
+        "C:\\" + std::string(100, 'a') + "\\" + std::string(100, 'b') + "\\o.bbl";
     const TileMapReport denied = {TILEMAP_FAIL_OUTPUT, FILE_DENIED, nullptr};
     Reason_Format(Reason_OfJob(&denied, "p", name.c_str()), true, line, text, sizeof text);
     HDC dc = GetDC(line);
@@ -252,7 +252,7 @@ TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
     GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
     ReleaseDC(line, dc);
     DestroyWindow(line);
-    EXPECT_LE(size.cx, 300) << text;
+    EXPECT_LE(size.cx, 900) << text;
     EXPECT_NE(std::string(text).find("..."), std::string::npos) << text;
     EXPECT_NE(std::string(text).find("o.bbl"), std::string::npos) << text;
 }
