@@ -23,10 +23,11 @@ for b in "${which[@]}"; do
       fi ;;
     preview)
       echo "== tile preview under Wine"
-      bash scripts/build.sh win32 >/dev/null
+      config=$(bash scripts/wine-config.sh)
+      bash scripts/build.sh "$config" >/dev/null
       bash scripts/wine-prefix.sh
       xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh \
-        bash scripts/wine-run.sh build/win32/bin/preview_bench.exe 'Z:'"$root/build/bench" ;;
+        bash scripts/wine-run.sh "build/$config/bin/preview_bench.exe" 'Z:'"$root/build/bench" ;;
     *) echo "bench.sh: unknown benchmark '$b'" >&2; exit 2 ;;
   esac
 done

@@ -35,7 +35,11 @@ def read_faults(flt):
                 value = value.lstrip(" ")
                 last = key
                 if key == "test":
-                    f["test"].append(value.split(None, 1))
+                    config, regex = value.split(None, 1)
+                    # Windows tests run in the build Wine runs here.
+                    if config == "win32":
+                        config = os.environ.get("TILEORDER_WINE_ARCH", "win32")
+                    f["test"].append([config, regex])
                 else:
                     f[key] = value
             if "name" in f and (not flt or re.search(flt, f["name"])):

@@ -45,12 +45,13 @@ if [ "${1:-}" = "--in-virtual-display" ]; then
 fi
 
 cd "$root"
-if [ ! -f build/win32/bin/tileorder.exe ] || [ ! -f build/win32/bin/ini/extension.ini ]; then
-  bash scripts/build.sh win32
+config=$(bash scripts/wine-config.sh)
+if [ ! -f "build/$config/bin/tileorder.exe" ] || [ ! -f "build/$config/bin/ini/extension.ini" ]; then
+  bash scripts/build.sh "$config"
 fi
 bash scripts/wine-prefix.sh
 source scripts/wine-env.sh
-cd build/win32/bin
+cd "build/$config/bin"
 if [ -n "${DISPLAY:-}" ]; then
   exec wine tileorder.exe
 fi

@@ -85,8 +85,10 @@ void Shoot(const char* name, const std::function<void()>& open) {
     failures += !done;
 }
 
-// Paints a window and its controls now: a timer runs before painting.
+// Shows and paints a window and its controls now: the timer that runs a
+// flow can come before the modal loop has shown its dialog.
 void Paint(HWND window) {
+    if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots for people: builds the Windows configuration if needed and
+# Screenshots for people: builds the Windows configuration if needed (the
+# one scripts/wine-config.sh names) and
 # takes PNG pictures of the main window, an open menu of its menu bar, the
 # run button's drop-down menu, the about box, the font dialog, the editor
 # program dialog, the file selection dialog, the tile reorder dialog (tool),
@@ -12,10 +13,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-if [ ! -f build/win32/build.ninja ]; then
-  bash scripts/build.sh win32
+config=$(bash scripts/wine-config.sh)
+if [ ! -f "build/$config/build.ninja" ]; then
+  bash scripts/build.sh "$config"
 fi
-cmake --build build/win32 --target tileorder_screenshots tileorder_ini >/dev/null
+cmake --build "build/$config" --target tileorder_screenshots tileorder_ini >/dev/null
 bash scripts/wine-prefix.sh
 source scripts/wine-env.sh
 
@@ -28,9 +30,9 @@ rm -f "$bmp"/*.bmp
 # a Wine program started outside the virtual X server would leave the
 # prefix's session without a display for a few seconds.
 winbmp="Z:${bmp//\//\\}"
-cd build/win32/bin
+cd "build/$config/bin"
 xvfb-run -a -s '-screen 0 1280x1024x24' \
-  wine "$root/build/win32/screenshots/tileorder.exe" "$winbmp"
+  wine "$root/build/$config/screenshots/tileorder.exe" "$winbmp"
 for f in "$bmp"/*.bmp; do
   name=$(basename "$f" .bmp)
   convert "$f" "$out/$name.png"

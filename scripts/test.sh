@@ -40,10 +40,8 @@ else
   echo "== test win32 and package: NOT RUN on this machine: $why"
   echo "   (built without warnings; the 64-bit build's tests run in their place)"
   bash scripts/build.sh win64
-  export TILEORDER_WINE_ARCH=win64
   bash scripts/wine-prefix.sh
   run_ctest win64 xvfb-run -a -s '-screen 0 1280x1024x24' bash scripts/wine-session.sh
-  unset TILEORDER_WINE_ARCH
 fi
 
 echo "== fuzz"

@@ -1,9 +1,11 @@
 # Sourced by the scripts that run Windows programs: a private Wine prefix
-# under build/ (32-bit; 64-bit with TILEORDER_WINE_ARCH=win64, for the
-# 64-bit test build), no debug chatter, and a Korean locale so that the ANSI
-# code page is 949.
+# under build/ for the configuration scripts/wine-config.sh names (32-bit;
+# 64-bit where the kernel runs no 32-bit programs), no debug chatter, and a
+# Korean locale so that the ANSI code page is 949.
 TILEORDER_ROOT=${TILEORDER_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-if [ "${TILEORDER_WINE_ARCH:-win32}" = win64 ]; then
+TILEORDER_WINE_ARCH=$(bash "$TILEORDER_ROOT/scripts/wine-config.sh")
+export TILEORDER_WINE_ARCH
+if [ "$TILEORDER_WINE_ARCH" = win64 ]; then
   export WINEPREFIX=${WINEPREFIX:-$TILEORDER_ROOT/build/wineprefix64}
   export WINEARCH=win64
   # Debian's wine command always starts the 32-bit loader when it is
