@@ -6,6 +6,7 @@
 #include "engine/tile.h"
 #include "textlib/file.h"
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -14,7 +15,8 @@ const char USAGE[] =
     "                     MAP GRAPHIC OUTPUT\n"
     "Writes OUTPUT with the tiles of GRAPHIC in the order of the tile map MAP: output tile k\n"
     "is input tile MAP[k] (counting from 1; 0 gives a tile of zero bytes). Applied with the\n"
-    "undo map of the same pattern, it puts the tiles back.\n"
+    "undo map of the same pattern, it puts the tiles back. One of MAP, GRAPHIC and the --into\n"
+    "FILE may be - for standard input; an OUTPUT of - writes standard output.\n"
     "\n"
     "  --tile WxH:BPP    the tile format: width and height 1..64, 1, 2, 3, 4 or 8 bits per\n"
     "                    pixel (i after BPP: inverted); a 3-bit tile takes a multiple of 3 bytes\n"
@@ -80,12 +82,26 @@ int Apply_Main(int argc, char** argv, int first) {
     for (int i = 0; i < 4; i++)
         if (shown[i] && !Args_ToEngineName(shown[i], &names[i]))
             return Args_UsageError("file name too long:", shown[i]);
+    const char* inputs[3] = {shown[0], shown[1], shown[3]};
+    FileHandle *in, *out;
+    if ((status = Args_OpenStandard(inputs, 3, shown[2], "the tiles", &in, &out)) >= 0)
+        return status;
+    auto Dash = [&](int i) { return shown[i] && strcmp(shown[i], "-") == 0; };
+    const TileApplyFiles f = {names[0].c_str(),
+                              names[1].c_str(),
+                              shown[3] ? names[3].c_str() : nullptr,
+                              names[2].c_str(),
+                              Dash(0) ? in : nullptr,
+                              Dash(1) ? in : nullptr,
+                              Dash(3) ? in : nullptr,
+                              out};
     TileApplyReport report;
-    if (!TileApply_Run(names[0].c_str(), names[1].c_str(), names[2].c_str(),
-                       shown[3] ? names[3].c_str() : nullptr, format.stride, offset, &report))
-        return Fail(report, shown, offset);
-    printf("%s written: %llu tiles of %u bytes\n", files[2],
-           static_cast<unsigned long long>((report.need - offset) / format.stride),
-           static_cast<unsigned>(format.stride));
+    const int32_t done = TileApply_RunFiles(&f, format.stride, offset, &report);
+    File_Close(in);
+    File_Close(out);
+    if (!done) return Fail(report, shown, offset);
+    fprintf(Args_ReportTo(Dash(2), names[2]), "%s written: %llu tiles of %u bytes\n", files[2],
+            static_cast<unsigned long long>((report.need - offset) / format.stride),
+            static_cast<unsigned>(format.stride));
     return 0;
 }

@@ -116,6 +116,47 @@ int Args_Count(const char* what, const char* text, int32_t* count) {
     return status;
 }
 
+int Args_OpenStandard(const char* const* inputs, int count, const char* output, const char* what,
+                      FileHandle** in, FileHandle** out) {
+    *in = *out = nullptr;
+    int dashes = 0;
+    for (int i = 0; i < count; i++)
+        dashes += inputs[i] && strcmp(inputs[i], "-") == 0;
+    if (dashes > 1)
+        return Args_UsageError("standard input (-) can be only one of the inputs", nullptr);
+    uint32_t code = FILE_OK;
+    if (output && strcmp(output, "-") == 0) {
+        if ((code = File_OpenStandard(FILE_STDOUT, out)) == FILE_OK && File_IsTerminal(*out)) {
+            File_Close(*out);
+            *out = nullptr;
+            char why[96];
+            snprintf(why, sizeof why, "%s is not written to a terminal: redirect standard output",
+                     what);
+            return Args_UsageError(why, nullptr);
+        }
+        if (code != FILE_OK) {
+            fprintf(stderr, "tilemap: cannot write standard output: %s\n", Args_FileCodeText(code));
+            return 1;
+        }
+    }
+    if (dashes == 1 && (code = File_OpenStandard(FILE_STDIN, in)) != FILE_OK) {
+        File_Close(*out);
+        *out = nullptr;
+        fprintf(stderr, "tilemap: cannot read standard input: %s\n", Args_FileCodeText(code));
+        return 1;
+    }
+    return -1;
+}
+
+FILE* Args_ReportTo(bool toStdout, const std::string& output) {
+#ifdef _WIN32
+    (void)output; // no file name stands for standard output
+#else
+    toStdout = toStdout || File_Same(output.c_str(), "/dev/stdout");
+#endif
+    return toStdout ? stderr : stdout;
+}
+
 const char* Args_FileCodeText(uint32_t code) {
     switch (code) {
     case FILE_NOTFOUND: return "file or folder not found";

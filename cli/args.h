@@ -3,6 +3,7 @@
 // names turned into the engine's UTF-8 and back, the wording of file codes.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 struct ArgOption {
@@ -39,6 +40,19 @@ int Args_NumberOption(const char* what, const char* text, uint64_t min, uint64_t
 // The same for a count of the job's inputs or outputs (what: "the input
 // count"), plain decimal 1..TILEMAP_MAX_COUNT.
 int Args_Count(const char* what, const char* text, int32_t* count);
+struct FileHandle;
+// Opens standard input for the one of count input operands that is "-"
+// (*in, else null) and standard output for an output operand of "-" (*out,
+// else null; output may be null); what names the output ("the map") for the
+// refusal of a terminal. Close both with File_Close. Returns -1 to go on, 2
+// after a usage error (two inputs of "-", a terminal for the output), or 1
+// when a stream cannot be used (printed).
+int Args_OpenStandard(const char* const* inputs, int count, const char* output, const char* what,
+                      FileHandle** in, FileHandle** out);
+// Where a verb says what it wrote: standard error when the data went to
+// standard output (toStdout: given as -, or output names it), else
+// standard output.
+FILE* Args_ReportTo(bool toStdout, const std::string& output);
 // The file layer's code in words.
 const char* Args_FileCodeText(uint32_t code);
 // A command-line name in the engine's UTF-8 (from the ANSI code page on Windows).

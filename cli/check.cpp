@@ -4,6 +4,7 @@
 #include "cli/check.h"
 #include "cli/args.h"
 #include "engine/check.h"
+#include "textlib/textstream.h"
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,7 @@ const char USAGE[] =
     "what the pattern language passes over in silence: numbers outside the input tiles or above\n"
     "255, items that are no number, directives it cannot read, braces without their pair, a loop\n"
     "still open at the end and lines never reached because the map was full. Then a summary.\n"
+    "A PATTERN of - reads standard input.\n"
     "\n"
     "  -i, --inputs N    tiles of the input, 1..2073600 (default 255)\n"
     "  -o, --outputs N   slots of the output, 1..2073600 (default 188)\n"
@@ -93,11 +95,27 @@ int Check_Main(int argc, char** argv, int first) {
     std::string name;
     if (!Args_ToEngineName(files[0], &name))
         return Args_UsageError("file name too long:", files[0]);
+    FileHandle *in, *out;
+    if ((status = Args_OpenStandard(files, 1, nullptr, nullptr, &in, &out)) >= 0) return status;
     CheckResult result;
-    const int32_t warnings = Check_Run(name.c_str(), &job, &result);
+    int32_t warnings;
+    if (!in) {
+        warnings = Check_Run(name.c_str(), &job, &result);
+    } else {
+        TextStream* stream = nullptr;
+        if (TextStream_OpenFile(in, FILE_READ, &stream) != FILE_OK) {
+            fprintf(stderr, "tilemap: out of memory checking '-'\n");
+            return 1;
+        }
+        warnings = Check_RunStream(stream, &job, &result);
+        TextStream_Close(stream);
+    }
     if (warnings < 0) {
         if (result.failure == TILEMAP_FAIL_PATTERN)
             fprintf(stderr, "tilemap: cannot open the pattern file '%s': %s\n", files[0],
+                    Args_FileCodeText(result.fileCode));
+        else if (result.failure == TILEMAP_FAIL_TEMP)
+            fprintf(stderr, "tilemap: cannot keep standard input for the summary: %s\n",
                     Args_FileCodeText(result.fileCode));
         else
             fprintf(stderr, "tilemap: out of memory checking '%s'\n", files[0]);

@@ -8,6 +8,7 @@
 #include "textlib/file.h"
 #include "textlib/mem.h"
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -18,6 +19,8 @@ const char USAGE[] =
     "Draws the tile map MAP as a PNG picture, one cell per entry, left to right and top to\n"
     "bottom. Each cell shows its tile number; an empty slot (0) is crossed out in red. With\n"
     "--graphic, each cell shows the tile itself, in grey levels or the palette's colours.\n"
+    "One of MAP, the --graphic and the --palette FILE may be - for standard input; a PICTURE\n"
+    "of - writes standard output.\n"
     "\n"
     "  --columns N       cells across (default: the square root of the entries, rounded up)\n"
     "  --scale N         each pixel drawn N x N, 1..16 (default 1)\n"
@@ -66,21 +69,28 @@ int Preview_Main(int argc, char** argv, int first) {
     for (int i = 0; i < 4; i++)
         if (shown[i] && !Args_ToEngineName(shown[i], &names[i]))
             return Args_UsageError("file name too long:", shown[i]);
+    const char* inputs[3] = {shown[0], shown[2], shown[3]};
+    FileHandle *in, *out;
+    if ((status = Args_OpenStandard(inputs, 3, shown[1], "the picture", &in, &out)) >= 0)
+        return status;
+    auto Read = [&](int i, uint8_t** bytes, uint64_t* length) {
+        return strcmp(shown[i], "-") == 0 ? Tile_ReadOpen(in, 0, bytes, length)
+                                          : Tile_ReadFile(names[i].c_str(), bytes, length);
+    };
     uint8_t *map = nullptr, *graphic = nullptr, *palette = nullptr, *png = nullptr;
     uint64_t count = 0, length = 0, colours = 0;
     PreviewImage image = {0, 0, nullptr};
     uint32_t code, bad = UINT32_MAX, pngLength = 0;
     status = 1;
-    if ((code = Tile_ReadFile(names[0].c_str(), &map, &count)) != FILE_OK) {
+    if ((code = Read(0, &map, &count)) != FILE_OK) {
         Failed("cannot read the map", shown[0], Args_FileCodeText(code));
     } else if (count == 0 || count > TILEMAP_MAX_COUNT) {
         Failed("the map has no entries, or too many:", shown[0], nullptr);
-    } else if (shown[2] && (code = Tile_ReadFile(names[2].c_str(), &graphic, &length)) != FILE_OK) {
+    } else if (shown[2] && (code = Read(2, &graphic, &length)) != FILE_OK) {
         Failed("cannot read the graphic", shown[2], Args_FileCodeText(code));
     } else if (shown[2] && length < offset) {
         Failed("the offset lies past the end of the graphic", shown[2], nullptr);
-    } else if (shown[3] &&
-               (code = Tile_ReadFile(names[3].c_str(), &palette, &colours)) != FILE_OK) {
+    } else if (shown[3] && (code = Read(3, &palette, &colours)) != FILE_OK) {
         Failed("cannot read the palette", shown[3], Args_FileCodeText(code));
     } else if (shown[3] && colours != 48 && colours != 768) {
         Failed("the palette must hold 16 or 256 colours of three bytes:", shown[3], nullptr);
@@ -103,15 +113,19 @@ int Preview_Main(int argc, char** argv, int first) {
             fprintf(stderr, "tilemap: the image library could not make the picture\n");
         } else {
             TileMapReport report;
-            if (TileMap_WriteFile(names[1].c_str(), png, pngLength, &report)) {
-                printf("%s written: %u x %u pixels, %u cells\n", files[1], image.width,
-                       image.height, n);
+            if (out ? TileMap_WriteOpen(out, png, pngLength, &report)
+                    : TileMap_WriteFile(names[1].c_str(), png, pngLength, &report)) {
+                fprintf(Args_ReportTo(out != nullptr, names[1]),
+                        "%s written: %u x %u pixels, %u cells\n", files[1], image.width,
+                        image.height, n);
                 status = 0;
             } else {
                 Args_ReportOutput(report, files[1]);
             }
         }
     }
+    File_Close(in);
+    File_Close(out);
     Mem_Free(map);
     Mem_Free(graphic);
     Mem_Free(palette);

@@ -18,12 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -118,33 +112,29 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
     return 1;
 }
 
-// A job with standard input or output for a file named -: the engine is
-// handed open streams instead of names.
-int RunStandard(const char* pattern, const std::string& patternName, const char* output,
-                const std::string& outputName, const TileMapJob& job, TileMapReport* report) {
-    TextStream* in = nullptr;
-    TextStream* out = nullptr;
-    FileHandle* file = nullptr;
-    uint32_t code;
-    if (strcmp(pattern, "-") != 0)
-        code = TextStream_Open(patternName.c_str(), FILE_READ, &in);
-    else if ((code = File_OpenStandard(FILE_STDIN, &file)) == FILE_OK)
-        code = TextStream_OpenFile(file, FILE_READ, &in);
+// A job with standard input or output (in, out: open, or null) for a file
+// named -: the engine is handed open streams instead of names.
+int32_t RunStandard(FileHandle* in, const std::string& patternName, FileHandle* out,
+                    const std::string& outputName, const TileMapJob& job, TileMapReport* report) {
+    TextStream* pattern = nullptr;
+    TextStream* map = nullptr;
+    uint32_t code = in ? TextStream_OpenFile(in, FILE_READ, &pattern)
+                       : TextStream_Open(patternName.c_str(), FILE_READ | FILE_NODEVICE, &pattern);
     if (code != FILE_OK) {
+        File_Close(out);
         *report = TileMapReport{TILEMAP_FAIL_PATTERN, code, nullptr};
         return 0;
     }
     int32_t result = 0;
-    if (strcmp(output, "-") != 0) {
-        result = TileMap_RunStreams(in, outputName.c_str(), nullptr, &job, report);
-    } else if ((code = File_OpenStandard(FILE_STDOUT, &file)) != FILE_OK ||
-               (code = TextStream_OpenFile(file, FILE_WRITE, &out)) != FILE_OK) {
+    if (!out) {
+        result = TileMap_RunStreams(pattern, outputName.c_str(), nullptr, &job, report);
+    } else if ((code = TextStream_OpenFile(out, FILE_WRITE, &map)) != FILE_OK) {
         *report = TileMapReport{TILEMAP_FAIL_OUTPUT, code, nullptr};
     } else {
-        result = TileMap_RunStreams(in, nullptr, out, &job, report);
+        result = TileMap_RunStreams(pattern, nullptr, map, &job, report);
     }
-    TextStream_Close(out);
-    TextStream_Close(in);
+    TextStream_Close(map);
+    TextStream_Close(pattern);
     return result;
 }
 
@@ -224,22 +214,16 @@ int main(int argc, char** argv) {
         return Args_UsageError("file name too long:", files[0]);
     if (!Args_ToEngineName(files[1], &output))
         return Args_UsageError("file name too long:", files[1]);
-    const bool toStdout = strcmp(files[1], "-") == 0;
-    if (toStdout && isatty(1))
-        return Args_UsageError("the map is not written to a terminal: redirect standard output",
-                               nullptr);
+    FileHandle *in, *out;
+    const int status = Args_OpenStandard(files, 1, files[1], "the map", &in, &out);
+    if (status >= 0) return status;
     CatchStopSignals();
     TileMapReport report;
-    int32_t result = strcmp(files[0], "-") == 0 || toStdout
-                         ? RunStandard(files[0], pattern, files[1], output, job, &report)
-                         : TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
+    int32_t result = in || out ? RunStandard(in, pattern, out, output, job, &report)
+                               : TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
     if (result == 0) return ReportFailure(report, files[0], files[1]);
-    // With the map on standard output, the report goes to standard error.
-    bool mapOnStdout = toStdout;
-#ifndef _WIN32
-    mapOnStdout = mapOnStdout || File_Same(output.c_str(), "/dev/stdout");
-#endif
-    fprintf(mapOnStdout ? stderr : stdout, "%d entries written to %s (%d bytes)\n",
-            static_cast<int>(result), files[1], static_cast<int>(TileMap_MapLength(&job)));
+    fprintf(Args_ReportTo(strcmp(files[1], "-") == 0, output),
+            "%d entries written to %s (%d bytes)\n", static_cast<int>(result), files[1],
+            static_cast<int>(TileMap_MapLength(&job)));
     return 0;
 }

@@ -1,9 +1,10 @@
 // Covers the tilemap command run as a process, in one table: option spellings and defaults (status
 // 0, a line on stdout), usage errors (status 2, the error and a hint: counts too large, too small
-// or negative), failed jobs (status 1, the reason and the file), and how the output is written:
-// links, read-only files, devices and FIFOs, temporaries, signals, folders, the pattern as its own
-// output, no other file appearing; then a pattern from a Korean-named file, standard input or a
-// pipe, and a map to standard output.
+// or negative), failed jobs (status 1, the reason and the file: a device as the pattern or standard
+// input, a reserved device name as the output), and how the output is written: links, read-only
+// files, devices and FIFOs, temporaries, signals, folders, the pattern as its own output, no other
+// file appearing; then a pattern from a Korean-named file, standard input or a pipe, and a map to
+// standard output.
 #include "tests/textlib/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
@@ -32,8 +33,10 @@ const std::string EXE = QUOTE + DRIVE + TILEMAP_EXE + QUOTE;
 
 // Runs a shell command line: its status, stdout and stderr.
 std::tuple<int, std::string, std::string> Shell(const std::string& command) {
-#ifdef _WIN32 // the shell drops the outer quotes
-    const std::string line = command + " >tilemap_cli.out 2>tilemap_cli.err";
+#ifdef _WIN32 // the shell drops the outer quotes; a command's own > keeps its stdout
+    const bool own = command.find(" >") != std::string::npos;
+    if (own) std::ofstream("tilemap_cli.out", std::ios::trunc);
+    const std::string line = command + (own ? "" : " >tilemap_cli.out") + " 2>tilemap_cli.err";
     const int status = std::system((QUOTE + line + QUOTE).c_str());
 #else
     const std::string line = "(" + command + ") >tilemap_cli.out 2>tilemap_cli.err";
@@ -126,11 +129,13 @@ const OutputCase OUTPUT_CASES[] = {
     {"NegativeCount", nullptr, "", "{T} -i-5 {D}/p {D}/o", 2, "the input count cannot be negative: '-5'", "", {P}},
     {"CountTooLarge", nullptr, "", "{T} -o 2073601 {D}/p {D}/o", 2, "too large for the output count (at most 2073600): '2073601'", "", {P}}, {"CountNotANumber", nullptr, "", "{T} -i1x {D}/p {D}/o", 2, "the input count must be a number from 1 to 2073600: '1x'", "", {P}},
     {"CountPast64Bits", nullptr, "", "{T} -o 18446744073709551620 {D}/p {D}/o", 2, "too large for the output count", "", {P}}, {"HexCount", nullptr, "", "{T} -o 0x4 {D}/p {D}/o", 2, "the output count must be a number", "", {P}},
-    // A pattern must be a file or a pipe: a device is refused unread, and the output's temporary
-    // goes again; on Windows a reserved device name is no output but NUL.
+    // A pattern must be a file or a pipe: a device is refused unread, standard input too, and the
+    // output's temporary goes again; on Windows a reserved device name is no output but NUL.
     {"DevicePattern", nullptr, "", "{T} -o4 " + DEVICE + " {D}/o", 1, "cannot open the pattern file '" + DEVICE + "': a device, not a file or a pipe", "", {P}},
     {"EndlessPattern", nullptr, "o", "{T} -o4 " + ENDLESS + " {D}/o", 1, "cannot open the pattern file '" + ENDLESS + "': a device", "", {P, "o=old"}},
+    {"DeviceStandardInput", nullptr, "", "{T} -o4 - {D}/o <" + NUL, 1, "cannot read standard input: a device, not a file or a pipe", "", {P}},
     {"DeviceOutput", WINDOWS_ONLY("a device is written straight"), "", RUN + "{D}/lpt1.bbl", 1, "cannot write the output file '{D}/lpt1.bbl': a device", "", {P}},
+    {"StandardOutputToNull", nullptr, "", RUN + "- >" + NUL, 0, "4 entries written to - (4 bytes)", "", {P}},
     {"UnknownOption", nullptr, "", "{T} -x {D}/p", 2, "unknown option '-x'", "", {P}}, {"ValueMissing", nullptr, "", RUN + "{D}/o -o", 2, "a value is missing after '-o'", "", {P}},
     {"UnknownMethod", nullptr, "", "{T} -m sideways {D}/p {D}/o", 2, "the method must be import or undo, not 'sideways'", "", {P}}, {"EmptyName", nullptr, "", RUN + QUOTE + QUOTE, 2, "the output file name is empty", "", {P}},
     // An ordinary file is replaced in one step (its hard link keeps the old one) with its mode; the

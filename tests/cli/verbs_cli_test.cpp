@@ -1,7 +1,8 @@
 // Covers the verbs of the tilemap command as a process: preview pictures read back through the
-// image library (size, pixels of solid tiles, plain, inverted, a palette), status and first words
-// of apply, preview and check (refusals leave the output as it was: numbers out of range,
-// devices), and the guide's examples.
+// image library (size, pixels of solid tiles, plain, inverted, a palette; every other one from
+// standard input to standard output), status and first words of apply, preview and check (refusals
+// leave the output as it was: numbers out of range, two inputs of -, devices; no file named -
+// appears), inputs from pipes and standard input, and the guide's examples.
 #include "cli/image.h"
 #include "tests/textlib/testdir.h"
 #include "textlib/mem.h"
@@ -15,9 +16,9 @@
 namespace {
 
 #ifdef _WIN32
-const std::string EXE = "\"Z:" TILEMAP_EXE "\"", DEVICE = "aux";
+const std::string EXE = "\"Z:" TILEMAP_EXE "\"", CAT = "type ", DEVICE = "aux";
 #else
-const std::string EXE = "'" TILEMAP_EXE "'", DEVICE = "/dev/zero";
+const std::string EXE = "'" TILEMAP_EXE "'", CAT = "cat ", DEVICE = "/dev/zero";
 #endif
 
 // Runs the command with args: its status and stdout followed by stderr. Each run has an output
@@ -26,8 +27,10 @@ const std::string EXE = "'" TILEMAP_EXE "'", DEVICE = "/dev/zero";
 std::pair<int, std::string> Shell(const std::string& command) {
     static int runs = 0;
     const std::string name = "verbs_cli" + std::to_string(++runs) + ".out";
-#ifdef _WIN32
-    const int status = std::system(("\"" + command + " >" + name + " 2>&1\"").c_str());
+#ifdef _WIN32 // the shell has no group that takes 2>&1; a command's own > keeps its stdout
+    const bool own = command.find(" >") != std::string::npos;
+    const std::string line = command + (own ? " 2>" : " >" + name + " 2>&1");
+    const int status = std::system(("\"" + line + (own ? name : "") + "\"").c_str());
 #else
     const int raw = std::system(("(" + command + ") >" + name + " 2>&1").c_str());
     const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -66,7 +69,9 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         WriteFile(name, text);
     for (const auto& c : pictures) {
         const std::string picture = "p" + std::to_string(&c - pictures) + ".png"; // see Shell
-        const auto [status, out] = Shell(EXE + " preview " + c.args + " pm " + picture);
+        // Every other picture from standard input to standard output.
+        const std::string files = (&c - pictures) % 2 ? " - - <pm >" : " pm ";
+        const auto [status, out] = Shell(EXE + " preview " + c.args + files + picture);
         ASSERT_EQ(status, 0) << c.args + "\n" + out;
         const std::string png = ReadFile(picture);
         PreviewImage image;
@@ -89,18 +94,25 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 --offset 18446744073709551616 m g o", 2, "tilemap: too large for the offset", "old"}, {"apply --tile-bytes 4 --offset -0x4 m g o", 2, "tilemap: the offset cannot be negative", "old"},
         {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
         {"check -o 0 ok.txt", 2, "tilemap: too small for the output count", "old"}, {"check -i -1 ok.txt", 2, "tilemap: the input count cannot be", "old"},
-        // Devices are refused as inputs.
+        // - for standard input (one input at most) or output; streams read to their end; devices refused.
+        {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"},
+        {"apply --tile-bytes 4 --into - m g o <g", 0, "o written", "BBBBAAAA"}, {"apply --tile-bytes 4 m g - >o", 0, "- written: 2 tiles", "BBBBAAAA"},
+        {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
         {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
+        {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
         {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
         // clang-format on
     };
     for (const auto& [args, code, text, output] : cases) {
         WriteFile("o", "old");
-        const auto [status, out] = Shell(EXE + " " + args);
+        const size_t at = args.find("{T}"); // a pipe into the command
+        const auto [status, out] = Shell(
+            at == std::string::npos ? EXE + " " + args : std::string(args).replace(at, 3, EXE));
         EXPECT_EQ(std::make_tuple(status, out.substr(0, text.size()), ReadFile("o")),
                   std::make_tuple(code, text, output))
             << args + "\n" + out;
+        EXPECT_FALSE(std::filesystem::exists("-")) << args;
     }
 }
 
