@@ -23,6 +23,7 @@ bool IsFolderName(const char* name) {
 
 Reason OutputReason(uint32_t code, const char* outputName) {
     if (IsFolderName(outputName)) return Named(IDS_REASON_FOLDER, outputName);
+    if (code == FILE_DEVICE) return Named(IDS_REASON_OUTPUT_DEVICE, outputName);
     if (code == FILE_DENIED) return Named(IDS_REASON_READONLY, outputName);
     if (code == FILE_BUSY) return Named(IDS_REASON_BUSY, outputName);
     return Named(IDS_REASON_OUTPUT, outputName);
@@ -47,7 +48,9 @@ Reason Reason_OfJob(const TileMapReport* report, const char* patternName, const 
     switch (report->failure) {
     case TILEMAP_FAIL_COUNTS: return Named(IDS_REASON_COUNTS, nullptr);
     case TILEMAP_FAIL_OUTPUT: return OutputReason(report->fileCode, outputName);
-    case TILEMAP_FAIL_PATTERN: return Named(IDS_REASON_PATTERN, patternName);
+    case TILEMAP_FAIL_PATTERN:
+        return Named(report->fileCode == FILE_DEVICE ? IDS_REASON_DEVICE : IDS_REASON_PATTERN,
+                     patternName);
     case TILEMAP_FAIL_NOMEM: return Named(IDS_REASON_NOMEM, nullptr);
     case TILEMAP_FAIL_EMPTY: return Named(IDS_REASON_EMPTY, nullptr);
     case TILEMAP_FAIL_SAME: return Named(IDS_REASON_SAME, outputName);

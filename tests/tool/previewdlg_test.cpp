@@ -219,6 +219,8 @@ TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
         const char* name; // the name in the text
     } rows[] = {
         {TILEMAP_FAIL_PATTERN, FILE_NOTFOUND, "o", IDS_REASON_PATTERN, "p"},
+        {TILEMAP_FAIL_PATTERN, FILE_DEVICE, "o", IDS_REASON_DEVICE, "p"},
+        {TILEMAP_FAIL_OUTPUT, FILE_DEVICE, "o", IDS_REASON_OUTPUT_DEVICE, "o"},
         {TILEMAP_FAIL_EMPTY, FILE_OK, "o", IDS_REASON_EMPTY, ""},
         {TILEMAP_FAIL_OUTPUT, FILE_DENIED, "folder", IDS_REASON_FOLDER, "folder"},
         {TILEMAP_FAIL_OUTPUT, FILE_DENIED, "o", IDS_REASON_READONLY, "o"},

@@ -31,6 +31,7 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
     InFolder in(dir.path);
     WriteFile("p.map", "1~1500\n");
     WriteFile("empty.map", "# nothing\n");
+    std::filesystem::create_directory("out");
     TileMapJob* job = TileMap_Job();
     const std::string ask = Ui_String(IDS_TOOL_PROCESS_ASK);
     auto F = [](int w, int h, int b) { return Test_Format(IDS_TOOL_FORMAT_TEXT, w, h, b); };
@@ -42,6 +43,7 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
         {"p.map", " ", 0, Test_Format(IDS_TOOL_BAD_OUTPUT, "", "")},
         {"p.map", "out\\m.bbl", IDNO, ""},
         {"empty.map", "out\\m.bbl", IDYES, Test_Format(IDS_TOOL_NOT_PROCESSED, Ui_String(IDS_REASON_EMPTY).c_str())},
+        {"AUX", "out\\m.bbl", IDYES, Test_Format(IDS_TOOL_NOT_PROCESSED, Test_Format(IDS_REASON_DEVICE, "AUX").c_str())},
         {" p.map ", "out\\m.bbl ", IDYES, Test_Format(IDS_TOOL_PROCESSED, "1,500", "")}};
     const std::pair<std::string, std::string> counts[] = {
         {"0", "1"}, {"2073601", "2,073,600"}, {"12x5", "256"}, {"abc", "1"}, {"2000", "2,000"}};
@@ -86,6 +88,8 @@ TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
             EXPECT_EQ(Field(d, IDC_RESULT), result) << pattern;
             EXPECT_EQ(s.asked, std::vector<std::string>(answer != 0, ask));
             EXPECT_EQ(std::filesystem::exists("out/m.bbl"), pattern == " p.map ");
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator("out"), {}),
+                      pattern == " p.map ");         // no temporary left behind
             EXPECT_EQ(job->method, answer == IDYES); // set only by a start
         }
         Ui_PressButton(d, IDCANCEL);
