@@ -1,17 +1,14 @@
-// Tile map job benchmark: for each case, the job's time, its peak memory and
-// (for the long patterns) MB/s of pattern text, beside
-// `iconv -f ENC -t UTF-8 FILE | wc -l` timed on the same file in the same
-// run. Every job runs in a child process of its own so that its peak memory
-// (VmHWM) is its own. Best of seven for both sides. Inputs are written to
-// FOLDER first. Linux only (it reads /proc and runs iconv).
+// Tile map job benchmark, inside the engine: for each case, the job's time,
+// its peak memory and (for the long patterns) MB/s of pattern text. Every
+// job runs in a child process of its own so that its peak memory (VmHWM) is
+// its own. Best of seven. Inputs are written to FOLDER first. Linux only
+// (it reads /proc). Whole commands against the tools they are measured by
+// are process_bench's.
 //
-// Given the tilemap command as well, it then times whole jobs as processes,
-// the writing of the map included, against the iconv pipeline in alternating
-// runs (the median of 25 each, their ratio, and the job's peak memory in
-// a run of its own under /usr/bin/time, whose small process the kernel's
-// accounting then measures, not this one), and the time and peak memory of
-// a single 100 MB line, of a loop block of three million lines and of an
-// undo block whose three million runs all come into the map late.
+// Given the tilemap command as well, it then gives the time and peak memory
+// of a single 100 MB line, of a loop block of three million lines and of an
+// undo block whose three million runs all come into the map late, each a
+// whole job.
 // Usage: tilemap_bench [FOLDER [TILEMAP]]
 #include <chrono>
 #include <cstdio>
@@ -38,31 +35,31 @@ double Seconds(Clock::time_point since) {
 }
 
 const int32_t FULL = TILEMAP_MAX_COUNT;
-const int RUNS = 7; // best of seven, for the job and for iconv alike
+const int RUNS = 7; // best of seven
 
 struct Case {
     const char* label;
     const char* file;
-    const char* iconv; // encoding for the iconv pipeline, null: no comparison
+    bool text; // a long pattern, its MB/s shown
     int32_t inputs, outputs, method;
     int32_t result; // what the job must return
     bool pathological;
 };
 
 const Case CASES[] = {
-    {"2,073,600 lines, UTF-8 with mark", "lines-utf8.map", "UTF-8", FULL, FULL, 0, FULL, false},
-    {"2,073,600 lines, UTF-16LE", "lines-utf16le.map", "UTF-16", FULL, FULL, 0, FULL, false},
-    {"2,073,600 lines, ANSI (CP949)", "lines-ansi.map", "CP949", FULL, FULL, 0, FULL, false},
-    {"1~2073600", "range.map", nullptr, FULL, FULL, 0, FULL, false},
-    {"/LOOP(2073600,1) over 1", "loop.map", nullptr, FULL, FULL, 0, FULL, false},
-    {"1~2147483647", "huge-range.map", nullptr, FULL, FULL, 0, FULL, true},
-    {"1~2147483647, undo", "huge-range.map", nullptr, FULL, FULL, 1, FULL, true},
-    {"/REPEAT(0,2000000000,1)", "huge-repeat.map", nullptr, FULL, FULL, 0, FULL, true},
-    {"/REPEAT(0,2000000000,1), undo", "huge-repeat.map", nullptr, FULL, FULL, 1, FULL, true},
-    {"/LOOP(2147483647,1) {-2e9~2e9}", "huge-loop.map", nullptr, FULL, FULL, 0, FULL, true},
-    {"/LOOP(2147483647,1) {-2e9~2e9}, undo", "huge-loop.map", nullptr, FULL, FULL, 1, FULL, true},
+    {"2,073,600 lines, UTF-8 with mark", "lines-utf8.map", true, FULL, FULL, 0, FULL, false},
+    {"2,073,600 lines, UTF-16LE", "lines-utf16le.map", true, FULL, FULL, 0, FULL, false},
+    {"2,073,600 lines, ANSI (CP949)", "lines-ansi.map", true, FULL, FULL, 0, FULL, false},
+    {"1~2073600", "range.map", false, FULL, FULL, 0, FULL, false},
+    {"/LOOP(2073600,1) over 1", "loop.map", false, FULL, FULL, 0, FULL, false},
+    {"1~2147483647", "huge-range.map", false, FULL, FULL, 0, FULL, true},
+    {"1~2147483647, undo", "huge-range.map", false, FULL, FULL, 1, FULL, true},
+    {"/REPEAT(0,2000000000,1)", "huge-repeat.map", false, FULL, FULL, 0, FULL, true},
+    {"/REPEAT(0,2000000000,1), undo", "huge-repeat.map", false, FULL, FULL, 1, FULL, true},
+    {"/LOOP(2147483647,1) {-2e9~2e9}", "huge-loop.map", false, FULL, FULL, 0, FULL, true},
+    {"/LOOP(2147483647,1) {-2e9~2e9}, undo", "huge-loop.map", false, FULL, FULL, 1, FULL, true},
     // Only passes near 2, 10^9 and 2 * 10^9 bring a number into 0..255.
-    {"/LOOP(2147483647,1) sparse, undo", "sparse-loop.map", nullptr, 255, FULL, 1, 768, true},
+    {"/LOOP(2147483647,1) sparse, undo", "sparse-loop.map", false, 255, FULL, 1, 768, true},
 };
 
 // Child: runs one job, prints "seconds result peak-kB".
@@ -145,23 +142,6 @@ Measure Job(const char* self, const std::string& folder, const Case& c) {
     return m;
 }
 
-double Iconv(const std::string& name, const char* from) {
-    double best = 1e9;
-    const std::string command =
-        std::string("iconv -f ") + from + " -t UTF-8 '" + name + "' | wc -l";
-    for (int run = 0; run < RUNS; run++) {
-        const auto start = Clock::now();
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return -1;
-        long lines;
-        if (std::fscanf(pipe, "%ld", &lines) != 1) lines = -1;
-        pclose(pipe);
-        double s = Seconds(start);
-        if (lines > 0 && s < best) best = s;
-    }
-    return best;
-}
-
 long FileBytes(const std::string& name) {
     FILE* f = std::fopen(name.c_str(), "rb");
     if (!f) return 0;
@@ -206,21 +186,8 @@ double PeakMb(const std::string& command, const std::string& folder) {
     return kb / 1024.0;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// Whole jobs of the tilemap command against iconv, and its peak memory on
-// long lines and blocks.
+// The tilemap command's time and peak memory on long lines and blocks.
 int Processes(const std::string& folder, const std::string& tilemap) {
-    std::string a = "\xEF\xBB\xBF", b, c = "\xFF\xFE";
-    for (int32_t n = 0; n < FULL; n++)
-        a += std::to_string(n % 255 + 1) + "\n";
-    for (int32_t n = 0; n < FULL / 2; n++)
-        b += std::to_string(n % 255 + 1) + " , " + std::to_string((n * 7) % 255 + 1) + "\r\n";
-    for (char ch : b)
-        c += ch, c += '\0';
     std::string line, far, loop = "/LOOP(2,1)\n{\n", late = "/LOOP(2147483647,1)\n{\n";
     for (int i = 0; i < 25000000; i++)
         line += "1,5,";
@@ -234,39 +201,14 @@ int Processes(const std::string& folder, const std::string& tilemap) {
     for (int i = 0; i < 3000000; i++)
         late += "/LOOP(" + std::to_string(-700000000 + i * 37) + ",3,-700000000)\n";
     late += "}\n";
-    if (!WriteText(folder + "/a.map", a) || !WriteText(folder + "/b.map", b) ||
-        !WriteText(folder + "/c.map", c) || !WriteText(folder + "/line.map", line + "\n") ||
+    if (!WriteText(folder + "/line.map", line + "\n") ||
         !WriteText(folder + "/far.map", far + "\n") || !WriteText(folder + "/block.map", loop) ||
         !WriteText(folder + "/late.map", late))
         return 1;
-    a = b = c = line = far = loop = late = std::string(); // none of it in the children
+    line = far = loop = late = std::string(); // none of it in the children
     const std::string out = " '" + folder + "/job.bbl'";
     const std::string full = "'" + tilemap + "' -i 255 -o 2073600 ";
-    struct Job {
-        const char* label;
-        const char* file;
-        const char* from; // iconv's encoding
-    } jobs[] = {{"(a) one number a line", "a.map", "UTF-8"},
-                {"(b) two numbers, blanks, CR LF", "b.map", "UTF-8"},
-                {"(c) (b) in UTF-16LE", "c.map", "UTF-16"}};
-    const int RUNS_EACH = 25; // the durable write makes single runs jittery
-    std::printf("\nwhole jobs against iconv | wc -l, median of %d alternating runs\n", RUNS_EACH);
-    std::printf("%-34s %9s %9s %7s %8s\n", "case", "job ms", "iconv ms", "ratio", "peak MB");
     int status = 0;
-    for (const Job& j : jobs) {
-        const std::string name = "'" + folder + "/" + j.file + "'";
-        std::vector<double> job, iconv;
-        for (int r = 0; r < RUNS_EACH; r++) {
-            const Proc p = Shell(full + name + out + " >/dev/null");
-            const Proc q = Shell(std::string("iconv -f ") + j.from + " -t UTF-8 " + name +
-                                 " | wc -l >/dev/null");
-            if (p.status != 0 || q.status != 0) status = 1;
-            job.push_back(p.seconds), iconv.push_back(q.seconds);
-        }
-        std::printf("%-34s %9.1f %9.1f %7.2f %8.1f\n", j.label, Median(job) * 1000,
-                    Median(iconv) * 1000, Median(job) / Median(iconv),
-                    PeakMb(full + name + out, folder));
-    }
     std::printf("\nlong lines and blocks: time and peak memory of one job\n");
     const struct {
         const char* label;
@@ -287,8 +229,7 @@ int Processes(const std::string& folder, const std::string& tilemap) {
                     p.status == l.status ? "" : "  (unexpected exit status)");
         if (p.status != l.status) status = 1;
     }
-    for (const char* f :
-         {"a.map", "b.map", "c.map", "line.map", "far.map", "block.map", "late.map", "job.bbl"})
+    for (const char* f : {"line.map", "far.map", "block.map", "late.map", "job.bbl"})
         std::remove((folder + "/" + f).c_str());
     return status;
 }
@@ -305,23 +246,17 @@ int main(int argc, char** argv) {
 #else
     const std::string folder = argc > 1 ? argv[1] : ".";
     if (!WriteInputs(folder)) return 1;
-    std::printf("%-38s %7s %9s %8s %8s %10s %7s\n", "case (best of 7)", "MB", "job ms", "peak MB",
-                "MB/s", "iconv ms", "ratio");
+    std::printf("%-38s %7s %9s %8s %8s\n", "case (best of 7)", "MB", "job ms", "peak MB", "MB/s");
     int status = 0;
-    double utf8Job = 0, utf8Iconv = 0, worstPathological = 0, worstPeak = 0;
+    double worstPathological = 0, worstPeak = 0;
     for (const Case& c : CASES) {
         const std::string name = folder + "/" + c.file;
         const double mb = FileBytes(name) / 1048576.0;
         const Measure m = Job(argv[0], folder, c);
         const double peakMb = m.peakKb / 1024.0;
         std::printf("%-38s %7.2f %9.1f %8.1f", c.label, mb, m.seconds * 1000, peakMb);
-        if (c.iconv) {
-            const double iconv = Iconv(name, c.iconv);
-            std::printf(" %8.1f %10.1f %7.2f\n", mb / m.seconds, iconv * 1000, m.seconds / iconv);
-            if (std::strcmp(c.file, "lines-utf8.map") == 0) utf8Job = m.seconds, utf8Iconv = iconv;
-        } else {
-            std::printf(" %8s %10s %7s\n", "", "", "");
-        }
+        if (c.text) std::printf(" %8.1f", mb / m.seconds);
+        std::printf("\n");
         if (m.result != c.result) {
             std::fprintf(stderr, "  %s: the job returned %ld, not %d\n", c.label, m.result,
                          c.result);
@@ -332,8 +267,6 @@ int main(int argc, char** argv) {
     }
     std::remove((folder + "/tilemap-out.bbl").c_str());
     std::printf("\ntargets:\n");
-    std::printf("  UTF-8 lines job within 2x the iconv pipeline: %.1f ms vs 2 x %.1f ms: %s\n",
-                utf8Job * 1000, utf8Iconv * 1000, utf8Job <= 2 * utf8Iconv ? "met" : "MISSED");
     std::printf("  each pathological case under 50 ms: slowest %.2f ms: %s\n",
                 worstPathological * 1000, worstPathological < 0.050 ? "met" : "MISSED");
     std::printf("  peak memory of every case under 64 MB: largest %.1f MB: %s\n", worstPeak,
