@@ -115,7 +115,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
         {"check -o 0 ok.txt", 2, "tilemap: too small for the output count", "old"}, {"check -i -1 ok.txt", 2, "tilemap: the input count cannot be", "old"},
         // - for standard input (one input at most) or output; streams read to their end; devices refused.
-        {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"},
+        {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 2 --offset 2 m - o", 0, "o written: 2 tiles", "BBAA"},
         {"apply --tile-bytes 4 --into - m g o <g", 0, "o written", "BBBBAAAA"}, {"apply --tile-bytes 4 m g - >o", 0, "- written: 2 tiles", "BBBBAAAA"},
         {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
         {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
