@@ -271,11 +271,11 @@ bool CopyInto(Input* into, uint64_t from, uint64_t to, uint8_t* block, TileMapWr
 }
 
 // Writes the result: the map's tiles, from span, or at offset in a copy of
-// into. False when the file to write into could not be read whole.
-bool WriteResult(const uint8_t* map, uint64_t mapLength, const TileSpan* span, uint32_t stride,
-                 Input* into, uint64_t offset, TileMapWriter* writer) {
+// into. FILE_ERROR when the file to write into could not be read whole.
+uint32_t WriteResult(const uint8_t* map, uint64_t mapLength, const TileSpan* span, uint32_t stride,
+                     Input* into, uint64_t offset, TileMapWriter* writer) {
     uint8_t* block = static_cast<uint8_t*>(Mem_AllocZero(65536 + stride));
-    if (!block) return false;
+    if (!block) return FILE_NOMEM;
     const uint8_t* zeros = block + 65536;
     bool read = !into->file || CopyInto(into, 0, offset, block, writer);
     for (uint64_t k = 0; read && k < mapLength; k++) {
@@ -287,7 +287,7 @@ bool WriteResult(const uint8_t* map, uint64_t mapLength, const TileSpan* span, u
     if (read && into->file)
         read = CopyInto(into, offset + mapLength * stride, into->size, block, writer);
     Mem_Free(block);
-    return read;
+    return read ? FILE_OK : FILE_ERROR;
 }
 
 int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, uint32_t stride,
@@ -317,17 +317,25 @@ int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, u
                 break;
             }
         Refuse(report, TILEAPPLY_FAIL_TILE, FILE_OK);
-    } else if (intoGiven && (code = OpenInto(f, &into)) != FILE_OK) {
-        Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
-    } else if (intoGiven && into.size < report->need) {
-        Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
     } else if (!(writer = TileMap_WriterOpen(f->outputName, f->output, &report->output))) {
         Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
-    } else if (!WriteResult(map, mapLength, &span, stride, &into, offset, writer)) {
-        TileMap_WriterEnd(writer, false, &report->output);
-        Refuse(report, TILEAPPLY_FAIL_INTO, FILE_ERROR); // it shrank while it was read
-    } else if (!TileMap_WriterEnd(writer, true, &report->output)) {
-        Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
+    } else {
+        // The file to write into may be the output itself: it is opened only
+        // once the output is known to be writable, and closed before the
+        // result takes its place.
+        bool written = false;
+        if (intoGiven && (code = OpenInto(f, &into)) != FILE_OK)
+            Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
+        else if (intoGiven && into.size < report->need)
+            Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
+        else if ((code = WriteResult(map, mapLength, &span, stride, &into, offset, writer)) ==
+                 FILE_OK)
+            written = true;
+        else // out of memory, or it shrank while it was read
+            Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
+        CloseInput(&into);
+        if (!TileMap_WriterEnd(writer, written, &report->output) && written)
+            Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
     }
     CloseInput(&into);
     Mem_Free(span.bytes);

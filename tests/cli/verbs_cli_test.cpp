@@ -117,6 +117,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
         {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
+        {"apply --tile 4x2:4 --into g m g g", 0, "g written: 2 tiles", "old"}, // the file written into is the output: last, as it changes g
         // clang-format on
     };
     // clang-format off
