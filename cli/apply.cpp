@@ -20,10 +20,11 @@ const char USAGE[] =
     "\n"
     "  --tile WxH:BPP    the tile format: width and height 1..64, 1, 2, 3, 4 or 8 bits per\n"
     "                    pixel (i after BPP: inverted); a 3-bit tile takes a multiple of 3 bytes\n"
-    "  --tile-bytes N    or the bytes each tile takes\n"
+    "  --tile-bytes N    or the bytes each tile takes, 1..65535\n"
     "  --offset N        where the tiles start in GRAPHIC, decimal or 0x hex (default 0)\n"
     "  --into FILE       write the tiles at the offset into a copy of FILE instead\n"
-    "  --help            show this help and exit\n"
+    "  -h, --help        show this help and exit\n"
+    "MAP holds at most 2,073,600 entries; a pipe or standard input is read up to 256 MiB.\n"
     "Exit status 0 when done, 1 when refused or failed (OUTPUT unchanged), 2 for a usage error.\n";
 
 int Fail(const TileApplyReport& r, const char* const names[4], uint64_t offset) {
@@ -38,6 +39,10 @@ int Fail(const TileApplyReport& r, const char* const names[4], uint64_t offset) 
                 Args_FileCodeText(r.fileCode));
         break;
     }
+    case TILEAPPLY_FAIL_MAPLONG:
+        fprintf(stderr, "tilemap: the map '%s' has too many entries: at most 2,073,600\n",
+                names[0]);
+        break;
     case TILEAPPLY_FAIL_OFFSET:
         fprintf(stderr, "tilemap: the graphic '%s' is shorter than the offset %llu\n", names[1],
                 static_cast<unsigned long long>(offset));
@@ -45,8 +50,9 @@ int Fail(const TileApplyReport& r, const char* const names[4], uint64_t offset) 
     case TILEAPPLY_FAIL_TILE:
         fprintf(stderr,
                 "tilemap: entry %u of the map '%s' names tile %u, but the graphic '%s' holds "
-                "%llu tiles from the offset\n",
-                r.entry, names[0], r.tile, names[1], static_cast<unsigned long long>(r.tiles));
+                "%llu %s from the offset\n",
+                r.entry, names[0], r.tile, names[1], static_cast<unsigned long long>(r.tiles),
+                r.tiles == 1 ? "tile" : "tiles");
         break;
     case TILEAPPLY_FAIL_INTOSHORT:
         fprintf(stderr, "tilemap: the file '%s' is too short for the result: it needs %llu bytes\n",
@@ -71,8 +77,10 @@ int Apply_Main(int argc, char** argv, int first) {
     if (status >= 0) return status;
     if (fileCount < 3)
         return Args_UsageError("apply needs the map, the graphic and the output file", nullptr);
-    if (!options[0].value == !options[1].value)
-        return Args_UsageError("apply needs one of --tile and --tile-bytes", nullptr);
+    if (!options[0].value && !options[1].value)
+        return Args_UsageError("apply needs the tile format: --tile or --tile-bytes", nullptr);
+    if (options[0].value && options[1].value)
+        return Args_UsageError("only one of --tile and --tile-bytes may be given", nullptr);
     TileFormat format = {};
     uint64_t offset = 0;
     status = Args_TileOptions(&options[0], &options[1], &options[2], &format, &offset);
@@ -100,8 +108,9 @@ int Apply_Main(int argc, char** argv, int first) {
     File_Close(in);
     File_Close(out);
     if (!done) return Fail(report, shown, offset);
-    fprintf(Args_ReportTo(Dash(2), names[2]), "%s written: %llu tiles of %u bytes\n", files[2],
-            static_cast<unsigned long long>((report.need - offset) / format.stride),
-            static_cast<unsigned>(format.stride));
+    const unsigned long long tiles = (report.need - offset) / format.stride;
+    fprintf(Args_ReportTo(Dash(2), names[2]), "%s written: %llu %s of %u %s\n", files[2], tiles,
+            tiles == 1 ? "tile" : "tiles", static_cast<unsigned>(format.stride),
+            format.stride == 1 ? "byte" : "bytes");
     return 0;
 }

@@ -6,10 +6,27 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// The verb being run ("" for the job itself), whose help a usage error
+// points to.
+const char* g_verb = "";
+
+} // namespace
+
+void Args_SetVerb(const char* verb) {
+    g_verb = verb;
+}
+
 int Args_UsageError(const char* what, const char* detail) {
-    fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap --help' for more information.\n", what,
-            detail ? " '" : "", detail ? detail : "", detail ? "'" : "");
+    fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap %s%s--help' for more information.\n", what,
+            detail ? " '" : "", detail ? detail : "", detail ? "'" : "", g_verb,
+            *g_verb ? " " : "");
     return 2;
+}
+
+bool Args_IsHelp(const char* arg) {
+    return strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0;
 }
 
 int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, const char** files,
@@ -27,7 +44,7 @@ int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, 
             optionsEnd = true;
             continue;
         }
-        if (strcmp(arg, "--help") == 0) {
+        if (Args_IsHelp(arg)) {
             fputs(usage, stdout);
             return 0;
         }
@@ -165,8 +182,8 @@ const char* Args_FileCodeText(uint32_t code) {
     case FILE_NOMEM: return "out of memory, or the name is too long";
     case FILE_BADARG: return "not a usable name";
     case FILE_DEVICE: return "a device, not a file or a pipe";
-    case FILE_TOOBIG:
-        return "too large to read whole (a file: under 4 GiB, a pipe: 256 MiB at most)";
+    case FILE_TOOBIG: return "too large (a pipe or standard input is read up to 256 MiB)";
+    case FILE_FOLDER: return "a folder, not a file";
     default: return "the system refused";
     }
 }
@@ -199,6 +216,8 @@ void Args_ReportOutput(const TileMapReport& report, const char* output) {
         fprintf(stderr, "tilemap: cannot write the output file '%s': %s\n", output, why);
     else if (!report.tempName) // written straight: a device or standard output
         fprintf(stderr, "tilemap: could not write all of '%s': %s\n", output, why);
+    else if (!*report.tempName) // none could be named: its folder is missing or too long
+        fprintf(stderr, "tilemap: cannot make a temporary file beside '%s': %s\n", output, why);
     else
         fprintf(stderr, "tilemap: cannot write '%s' through the temporary file '%s': %s\n", output,
                 Args_Shown(report.tempName), why);

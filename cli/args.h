@@ -19,6 +19,11 @@ struct ArgOption {
 // (usage printed), 2 after a usage error (printed with the hint).
 int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, const char** files,
                int maxFiles, int* fileCount, const char* usage);
+// Names the verb being run (the job itself: ""), whose --help the hint of a
+// usage error points to.
+void Args_SetVerb(const char* verb);
+// Whether arg asks for help: --help or -h.
+bool Args_IsHelp(const char* arg);
 // Prints "tilemap: WHAT 'DETAIL'" and the hint; returns 2.
 int Args_UsageError(const char* what, const char* detail);
 // How Args_Number read a text.

@@ -29,6 +29,7 @@ const char USAGE[] =
 void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
     const bool one = d.value == d.extra;
     const long long v = d.value, e = d.extra;
+    const char* text = Args_Shown(d.text); // the pattern's UTF-8 as names are shown
     printf("%s:%d: warning: ", file, d.line);
     switch (d.kind) {
     case CHECK_RANGE:
@@ -46,13 +47,13 @@ void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
             printf("numbers from %lld to %lld are above 255: each is written as its low byte\n", v,
                    e);
         break;
-    case CHECK_ITEM: printf("'%s' does not read as a number: it is skipped\n", d.text); break;
-    case CHECK_NOPAREN: printf("'%s' does not end with ')': the line is ignored\n", d.text); break;
-    case CHECK_WORD: printf("'%s' names no directive: the line is ignored\n", d.text); break;
+    case CHECK_ITEM: printf("'%s' does not read as a number: it is skipped\n", text); break;
+    case CHECK_NOPAREN: printf("'%s' does not end with ')': the line is ignored\n", text); break;
+    case CHECK_WORD: printf("'%s' names no directive: the line is ignored\n", text); break;
     case CHECK_ARGS:
-        printf("the arguments '%s' cannot be read whole: the rest takes its default\n", d.text);
+        printf("the arguments '%s' cannot be read whole: the rest takes its default\n", text);
         break;
-    case CHECK_SETTING: printf("'%s' changes no directive word\n", d.text); break;
+    case CHECK_SETTING: printf("'%s' changes no directive word\n", text); break;
     case CHECK_OPENBRACE: printf("'{' with no loop open: it is ignored\n"); break;
     case CHECK_CLOSEBRACE: printf("'}' with no '{' open\n"); break;
     case CHECK_OPENLOOP:

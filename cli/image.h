@@ -1,11 +1,22 @@
-// PNG pictures in memory, through the platform's own image library: libpng
-// on Linux (image_png.cpp), GDI+ on Windows (image_gdiplus.cpp).
+// PNG pictures through the platform's own image library: libpng on Linux
+// (image_png.cpp), the Windows Imaging Component on Windows
+// (image_wic.cpp). Both write a picture a row at a time, so that none is
+// ever held whole.
 #pragma once
 #include <cstdint>
 #include "engine/preview.h"
 
-// Encodes image as PNG into *bytes (Mem_Free) of *length bytes; false when
-// the library refuses or memory runs out.
-bool Image_EncodePng(const PreviewImage* image, uint8_t** bytes, uint32_t* length);
+struct TileMapWriter;
+struct ImagePng;
+// Starts a PNG picture of width x height RGB pixels, written as it is made
+// to writer, which the caller owns. Returns the picture to end with
+// Image_PngEnd, or null when the library refuses it or memory runs out.
+ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height);
+// Adds the next row, width pixels of three bytes, red first. False when the
+// library or the writer failed; the picture is then only to be ended.
+bool Image_PngRow(ImagePng* png, const uint8_t* rgb);
+// Finishes the picture after its last row and frees png (null is ignored);
+// false when it could not be finished.
+bool Image_PngEnd(ImagePng* png);
 // Decodes a PNG into image (its rgb: Mem_Free); false when it is none.
 bool Image_DecodePng(const uint8_t* bytes, uint32_t length, PreviewImage* image);

@@ -1,29 +1,90 @@
-// PNG through libpng's simplified interface, in memory both ways.
+// PNG through libpng: written a row at a time to the command's output
+// writer, read back whole from memory through the simplified interface.
 #include "cli/image.h"
+#include "engine/tilemap.h"
 #include "textlib/mem.h"
 #include <png.h>
+#include <csetjmp>
 #include <cstring>
 
-bool Image_EncodePng(const PreviewImage* image, uint8_t** bytes, uint32_t* length) {
-    *bytes = nullptr;
-    png_image png;
-    memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = image->width;
-    png.height = image->height;
-    png.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    // The first call only measures.
-    if (!png_image_write_to_memory(&png, nullptr, &size, 0, image->rgb, 0, nullptr)) return false;
-    *bytes = static_cast<uint8_t*>(Mem_Alloc(size));
-    if (!*bytes) return false;
-    if (!png_image_write_to_memory(&png, *bytes, &size, 0, image->rgb, 0, nullptr)) {
-        Mem_Free(*bytes);
-        *bytes = nullptr;
+struct ImagePng {
+    png_structp png;
+    png_infop info;
+    TileMapWriter* writer;
+    uint32_t height, rows;
+    bool failed;
+};
+
+namespace {
+
+// libpng reports its errors by a jump back to the call that started the
+// work, the only way out of its error handler that it allows.
+void OnError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void OnWrite(png_structp png, png_bytep bytes, png_size_t length) {
+    auto* image = static_cast<ImagePng*>(png_get_io_ptr(png));
+    if (!TileMap_WriterPut(image->writer, bytes, length)) png_error(png, "write");
+}
+
+void OnFlush(png_structp) {}
+
+void Free(ImagePng* image) {
+    png_destroy_write_struct(&image->png, &image->info);
+    Mem_Free(image);
+}
+
+} // namespace
+
+ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height) {
+    auto* image = static_cast<ImagePng*>(Mem_AllocZero(sizeof(ImagePng)));
+    if (!image) return nullptr;
+    image->writer = writer;
+    image->height = height;
+    image->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    if (image->png) image->info = png_create_info_struct(image->png);
+    if (!image->info) {
+        Free(image);
+        return nullptr;
+    }
+    if (setjmp(png_jmpbuf(image->png))) {
+        Free(image);
+        return nullptr;
+    }
+    // The libraries' own limit on a side, a million pixels, is ours too.
+    png_set_write_fn(image->png, image, OnWrite, OnFlush);
+    png_set_IHDR(image->png, image->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(image->png, image->info);
+    return image;
+}
+
+bool Image_PngRow(ImagePng* image, const uint8_t* rgb) {
+    if (image->failed || image->rows == image->height) return false;
+    if (setjmp(png_jmpbuf(image->png))) {
+        image->failed = true;
         return false;
     }
-    *length = static_cast<uint32_t>(size);
+    png_write_row(image->png, rgb);
+    image->rows++;
     return true;
+}
+
+bool Image_PngEnd(ImagePng* image) {
+    if (!image) return false;
+    const bool done = !image->failed && image->rows == image->height;
+    if (done) {
+        if (setjmp(png_jmpbuf(image->png))) {
+            Free(image);
+            return false;
+        }
+        png_write_end(image->png, nullptr);
+    }
+    Free(image);
+    return done;
 }
 
 bool Image_DecodePng(const uint8_t* bytes, uint32_t length, PreviewImage* image) {

@@ -1,6 +1,7 @@
 // tilemap preview MAP PICTURE.png: one cell per map entry, showing the
 // entry's number, or with --graphic the tile itself, so that the result of a
-// pattern can be seen before it is used.
+// pattern can be seen before it is used. Of the graphic only the tiles the
+// map names are read, and the picture is written a row at a time.
 #include "cli/preview.h"
 #include "cli/args.h"
 #include "cli/image.h"
@@ -22,18 +23,101 @@ const char USAGE[] =
     "One of MAP, the --graphic and the --palette FILE may be - for standard input; a PICTURE\n"
     "of - writes standard output.\n"
     "\n"
-    "  --columns N       cells across (default: the square root of the entries, rounded up)\n"
+    "  --columns N       cells across, 1..4096 (default: the square root of the entries,\n"
+    "                    rounded up)\n"
     "  --scale N         each pixel drawn N x N, 1..16 (default 1)\n"
     "  --graphic FILE    the tile graphic to show the tiles of\n"
     "  --tile WxH:BPP    its tile format (i after BPP: inverted, leftmost pixel in the low bits)\n"
     "  --offset N        where its tiles start, decimal or 0x hex (default 0)\n"
     "  --palette FILE    16 or 256 colours, three bytes (red, green, blue) each\n"
-    "  --help            show this help and exit\n"
+    "  -h, --help        show this help and exit\n"
+    "MAP holds at most 2,073,600 entries. A cell of a number is 28 x 16 pixels, of a tile its\n"
+    "width x height; the picture may have at most 1,000,000 pixels on a side and 1,073,741,824\n"
+    "in all. A pipe or standard input is read up to 256 MiB.\n"
     "Exit status 0 when done, 1 when it failed (PICTURE unchanged), 2 for a usage error.\n";
+
+// The largest picture: a million pixels on a side (libpng's own limit) and
+// 2^30 pixels in all, which a map of the most entries drawn as numbers
+// still fits at the default columns.
+constexpr uint64_t PICTURE_SIDE = 1000000, PICTURE_PIXELS = uint64_t{1} << 30;
+// The rows drawn at a time take about this many bytes.
+constexpr uint64_t BAND_BYTES = 4u << 20;
 
 int Failed(const char* what, const char* name, const char* why) {
     fprintf(stderr, "tilemap: %s '%s'%s%s\n", what, name, why ? ": " : "", why ? why : "");
     return 1;
+}
+
+// Draws the picture a band of rows at a time and hands it to the image
+// library row by row. False when memory ran out or the library or the
+// writer failed.
+bool DrawPicture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scale,
+                 const PreviewTiles* tiles, uint32_t w, uint32_t h, ImagePng* png) {
+    const uint64_t rowBytes = uint64_t{w} * 3;
+    const uint32_t band = static_cast<uint32_t>(BAND_BYTES / rowBytes == 0  ? 1
+                                                : BAND_BYTES / rowBytes < h ? BAND_BYTES / rowBytes
+                                                                            : h);
+    auto* rows = static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(rowBytes * band)));
+    auto* wide = static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(rowBytes * scale)));
+    bool ok = rows && wide;
+    uint32_t bad = 0;
+    for (uint32_t top = 0; ok && top < h; top += band) {
+        const uint32_t count = h - top < band ? h - top : band;
+        ok = Preview_DrawRows(map, n, columns, tiles, top, count, rows, &bad);
+        for (uint32_t y = 0; ok && y < count; y++) {
+            const uint8_t* row = rows + rowBytes * y;
+            if (scale > 1) Preview_ScaleRow(row, w, scale, wide);
+            for (uint32_t i = 0; ok && i < scale; i++)
+                ok = Image_PngRow(png, scale > 1 ? wide : row);
+        }
+    }
+    Mem_Free(rows);
+    Mem_Free(wide);
+    return ok;
+}
+
+// Writes the picture of the map to out, or else the file name; the exit status.
+int Picture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scale,
+            const PreviewTiles* tiles, FileHandle* out, const std::string& name,
+            const char* shown) {
+    if (columns == 0) columns = Preview_DefaultColumns(n);
+    uint32_t w = 0, h = 0;
+    Preview_Size(n, columns, tiles, &w, &h);
+    const uint64_t width = uint64_t{w} * scale, height = uint64_t{h} * scale;
+    if (width > PICTURE_SIDE || height > PICTURE_SIDE || width * height > PICTURE_PIXELS) {
+        fprintf(stderr,
+                "tilemap: the picture would be %llu x %llu pixels; it may have at most "
+                "1,000,000 on a side and 1,073,741,824 in all\n",
+                static_cast<unsigned long long>(width), static_cast<unsigned long long>(height));
+        return 1;
+    }
+    TileMapReport report;
+    TileMapWriter* writer = TileMap_WriterOpen(name.c_str(), out, &report);
+    if (!writer) {
+        Args_ReportOutput(report, shown);
+        return 1;
+    }
+    ImagePng* png =
+        Image_PngStart(writer, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    const bool drawn = png && DrawPicture(map, n, columns, scale, tiles, w, h, png);
+    const bool ended = Image_PngEnd(png) && drawn;
+    // A write that failed is the writer's to tell; anything else the library's.
+    if (!ended && TileMap_WriterPut(writer, nullptr, 0)) {
+        TileMap_WriterEnd(writer, false, &report);
+        fprintf(stderr,
+                "tilemap: the image library could not make the picture, or memory ran "
+                "out; '%s' is unchanged\n",
+                shown);
+        return 1;
+    }
+    if (!TileMap_WriterEnd(writer, true, &report)) {
+        Args_ReportOutput(report, shown);
+        return 1;
+    }
+    fprintf(Args_ReportTo(out != nullptr, name), "%s written: %llu x %llu pixels, %u %s\n", shown,
+            static_cast<unsigned long long>(width), static_cast<unsigned long long>(height), n,
+            n == 1 ? "cell" : "cells");
+    return 0;
 }
 
 } // namespace
@@ -73,63 +157,51 @@ int Preview_Main(int argc, char** argv, int first) {
     FileHandle *in, *out;
     if ((status = Args_OpenStandard(inputs, 3, shown[1], "the picture", &in, &out)) >= 0)
         return status;
-    auto Read = [&](int i, uint8_t** bytes, uint64_t* length) {
-        return strcmp(shown[i], "-") == 0 ? Tile_ReadOpen(in, 0, bytes, length)
-                                          : Tile_ReadFile(names[i].c_str(), bytes, length);
-    };
-    uint8_t *map = nullptr, *graphic = nullptr, *palette = nullptr, *png = nullptr;
-    uint64_t count = 0, length = 0, colours = 0;
-    PreviewImage image = {0, 0, nullptr};
-    uint32_t code, bad = UINT32_MAX, pngLength = 0;
+    auto Open = [&](int i) { return strcmp(shown[i], "-") == 0 ? in : nullptr; };
+    uint8_t *map = nullptr, *palette = nullptr;
+    uint64_t count = 0, colours = 0;
+    TileSpan span = {};
+    uint32_t code, top = 0;
     status = 1;
-    if ((code = Read(0, &map, &count)) != FILE_OK) {
+    code = Tile_ReadNamed(names[0].c_str(), Open(0), TILEMAP_MAX_COUNT, &map, &count);
+    for (uint64_t k = 0; k < count; k++)
+        top = map[k] > top ? map[k] : top;
+    if (code == FILE_TOOBIG) {
+        Failed("too many entries for a picture (at most 2,073,600) in the map", shown[0], nullptr);
+    } else if (code != FILE_OK) {
         Failed("cannot read the map", shown[0], Args_FileCodeText(code));
-    } else if (count == 0 || count > TILEMAP_MAX_COUNT) {
-        Failed("the map has no entries, or too many:", shown[0], nullptr);
-    } else if (shown[2] && (code = Read(2, &graphic, &length)) != FILE_OK) {
+    } else if (count == 0) {
+        Failed("no entries to draw in the map", shown[0], nullptr);
+    } else if (shown[2] && (code = Tile_ReadTiles(names[2].c_str(), Open(2), offset,
+                                                  tiles.format.stride, top, &span)) != FILE_OK) {
         Failed("cannot read the graphic", shown[2], Args_FileCodeText(code));
-    } else if (shown[2] && length < offset) {
+    } else if (shown[2] && span.beforeOffset) {
         Failed("the offset lies past the end of the graphic", shown[2], nullptr);
-    } else if (shown[3] && (code = Read(3, &palette, &colours)) != FILE_OK) {
+    } else if (shown[2] && span.held < top) {
+        uint32_t k = 0;
+        while (map[k] <= span.held)
+            k++;
+        fprintf(stderr, "tilemap: entry %u of the map names tile %u, past the end of '%s'\n", k + 1,
+                map[k], shown[2]);
+    } else if (shown[3] &&
+               (code = Tile_ReadNamed(names[3].c_str(), Open(3), 768, &palette, &colours)) !=
+                   FILE_OK &&
+               code != FILE_TOOBIG) {
         Failed("cannot read the palette", shown[3], Args_FileCodeText(code));
     } else if (shown[3] && colours != 48 && colours != 768) {
         Failed("the palette must hold 16 or 256 colours of three bytes:", shown[3], nullptr);
     } else {
-        tiles.graphic = graphic ? graphic + offset : nullptr;
-        tiles.length = length - offset;
+        tiles.graphic = span.bytes;
+        tiles.length = span.held * tiles.format.stride;
         tiles.palette = palette;
         tiles.colours = static_cast<uint32_t>(colours / 3);
-        const uint32_t n = static_cast<uint32_t>(count);
-        if (!Preview_Draw(map, n,
-                          columns ? static_cast<uint32_t>(columns) : Preview_DefaultColumns(n),
-                          static_cast<uint32_t>(scale), &tiles, &image, &bad)) {
-            if (bad < n)
-                fprintf(stderr,
-                        "tilemap: entry %u of the map names tile %u, past the end of '%s'\n",
-                        bad + 1, map[bad], shown[2]);
-            else
-                fprintf(stderr, "tilemap: the picture is too large, or memory ran out\n");
-        } else if (!Image_EncodePng(&image, &png, &pngLength)) {
-            fprintf(stderr, "tilemap: the image library could not make the picture\n");
-        } else {
-            TileMapReport report;
-            if (out ? TileMap_WriteOpen(out, png, pngLength, &report)
-                    : TileMap_WriteFile(names[1].c_str(), png, pngLength, &report)) {
-                fprintf(Args_ReportTo(out != nullptr, names[1]),
-                        "%s written: %u x %u pixels, %u cells\n", files[1], image.width,
-                        image.height, n);
-                status = 0;
-            } else {
-                Args_ReportOutput(report, files[1]);
-            }
-        }
+        status = Picture(map, static_cast<uint32_t>(count), static_cast<uint32_t>(columns),
+                         static_cast<uint32_t>(scale), &tiles, out, names[1], files[1]);
     }
     File_Close(in);
     File_Close(out);
     Mem_Free(map);
-    Mem_Free(graphic);
+    Mem_Free(span.bytes);
     Mem_Free(palette);
-    Mem_Free(png);
-    Mem_Free(image.rgb);
     return status;
 }

@@ -32,7 +32,7 @@ const char USAGE[] =
     "  -o, --outputs N   slots of the output, 1..2073600 (default 188)\n"
     "  -m, --method M    import: entry i is the input tile of output slot i (default)\n"
     "                    undo:   entry t is the output slot of input tile t + 1\n"
-    "      --help        show this help and exit\n"
+    "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
     "  tilemap apply ...    apply a map to the tiles of a graphic\n"
@@ -78,8 +78,12 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
                 Args_FileCodeText(report.fileCode));
         break;
     case TILEMAP_FAIL_TEMP:
-        fprintf(stderr, "tilemap: cannot write the temporary file '%s' for '%s': %s\n", temp,
-                output, Args_FileCodeText(report.fileCode));
+        if (temp && *temp)
+            fprintf(stderr, "tilemap: cannot write the temporary file '%s' for '%s': %s\n", temp,
+                    output, Args_FileCodeText(report.fileCode));
+        else // none could be named: its folder is missing or the name too long
+            fprintf(stderr, "tilemap: cannot make a temporary file beside '%s': %s\n", output,
+                    Args_FileCodeText(report.fileCode));
         break;
     case TILEMAP_FAIL_SAME:
         fprintf(stderr, "tilemap: the output file '%s' is the pattern file; both are unchanged\n",
@@ -93,7 +97,7 @@ int ReportFailure(const TileMapReport& report, const char* pattern, const char* 
         const char* why = report.fileCode == FILE_ERROR
                               ? "the disk is full or the file is too large"
                               : Args_FileCodeText(report.fileCode);
-        if (temp)
+        if (temp && *temp)
             fprintf(stderr,
                     "tilemap: could not write all of the temporary file '%s': %s; '%s' is "
                     "unchanged\n",
@@ -142,9 +146,15 @@ int32_t RunStandard(FileHandle* in, const std::string& patternName, FileHandle* 
 
 int main(int argc, char** argv) {
     if (argc > 1) {
-        if (strcmp(argv[1], "apply") == 0) return Apply_Main(argc, argv, 2);
-        if (strcmp(argv[1], "preview") == 0) return Preview_Main(argc, argv, 2);
-        if (strcmp(argv[1], "check") == 0) return Check_Main(argc, argv, 2);
+        static const struct {
+            const char* name;
+            int (*main)(int, char**, int);
+        } VERBS[] = {{"apply", Apply_Main}, {"preview", Preview_Main}, {"check", Check_Main}};
+        for (const auto& verb : VERBS)
+            if (strcmp(argv[1], verb.name) == 0) {
+                Args_SetVerb(verb.name);
+                return verb.main(argc, argv, 2);
+            }
     }
     TileMapJob job = TileMap_StartValues();
     const char* files[2] = {nullptr, nullptr};
@@ -161,7 +171,7 @@ int main(int argc, char** argv) {
             optionsEnd = true;
             continue;
         }
-        if (strcmp(arg, "--help") == 0) {
+        if (Args_IsHelp(arg)) {
             fputs(USAGE, stdout);
             return 0;
         }
@@ -222,8 +232,9 @@ int main(int argc, char** argv) {
     int32_t result = in || out ? RunStandard(in, pattern, out, output, job, &report)
                                : TileMap_RunEx("", output.c_str(), pattern.c_str(), &job, &report);
     if (result == 0) return ReportFailure(report, files[0], files[1]);
-    fprintf(Args_ReportTo(strcmp(files[1], "-") == 0, output),
-            "%d entries written to %s (%d bytes)\n", static_cast<int>(result), files[1],
-            static_cast<int>(TileMap_MapLength(&job)));
+    const int bytes = static_cast<int>(TileMap_MapLength(&job));
+    fprintf(Args_ReportTo(strcmp(files[1], "-") == 0, output), "%d %s written to %s (%d %s)\n",
+            static_cast<int>(result), result == 1 ? "entry" : "entries", files[1], bytes,
+            bytes == 1 ? "byte" : "bytes");
     return 0;
 }

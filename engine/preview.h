@@ -39,6 +39,20 @@ bool Preview_DrawCell(uint8_t* rgb, uint32_t width, uint32_t x0, uint32_t y0, ui
 // The cells across when none is asked for: the square root of count, rounded up.
 uint32_t Preview_DefaultColumns(uint32_t count);
 
+// The picture's size at one pixel a pixel for count entries, columns cells
+// across; false when it has no cells or a side passes 32 bits.
+bool Preview_Size(uint32_t count, uint32_t columns, const PreviewTiles* tiles, uint32_t* width,
+                  uint32_t* height);
+// Draws rows top..top + rows of that picture into rgb (rows x width pixels),
+// so that a picture of any size is made a band at a time. False when an
+// entry in the band names a tile that tiles does not hold whole (*bad then
+// holds its 0-based index).
+bool Preview_DrawRows(const uint8_t* map, uint32_t count, uint32_t columns,
+                      const PreviewTiles* tiles, uint32_t top, uint32_t rows, uint8_t* rgb,
+                      uint32_t* bad);
+// One row of width pixels drawn scale times as wide into out.
+void Preview_ScaleRow(const uint8_t* row, uint32_t width, uint32_t scale, uint8_t* out);
+
 // Draws map (count entries) columns cells across, each pixel scale x scale.
 // Returns false when memory runs out or the picture would pass 2^28 pixels,
 // or when an entry names a tile that tiles does not hold whole (*bad then

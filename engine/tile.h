@@ -29,7 +29,8 @@ enum TileApplyFailure : int32_t {
     TILEAPPLY_FAIL_TILE = 5,      // entry names a tile past the graphic's end
     TILEAPPLY_FAIL_INTOSHORT = 6, // the file to write into is too short for the result
     TILEAPPLY_FAIL_NOMEM = 7,
-    TILEAPPLY_FAIL_OUTPUT = 8, // writing the output failed (output says how)
+    TILEAPPLY_FAIL_OUTPUT = 8,  // writing the output failed (output says how)
+    TILEAPPLY_FAIL_MAPLONG = 9, // the map has more than TILEMAP_MAX_COUNT entries
 };
 
 struct TileApplyReport {
@@ -42,18 +43,14 @@ struct TileApplyReport {
     TileMapReport output; // TILEAPPLY_FAIL_OUTPUT
 };
 
-// Output tile k is graphic tile map[k] (1-based; 0 is a tile of zero bytes).
-// Writes mapLength * stride bytes to out. Returns false, with the first bad
-// entry (0-based) in *bad, when an entry names a tile that graphic (length
-// bytes from its offset) does not hold whole; out is then incomplete.
-bool TileApply_Build(const uint8_t* map, uint32_t mapLength, const uint8_t* graphic,
-                     uint64_t length, uint32_t stride, uint8_t* out, uint32_t* bad);
-
 // Applies the map file to the tiles of the graphic file from offset, each
 // stride bytes, and writes the result as outputName, with the care of a
 // job's output; with intoName, the result is written at offset into a copy
-// of that file instead. All names UTF-8. Returns 1, or 0 with the reason in
-// report; nothing is then written.
+// of that file instead. All names UTF-8. Output tile k is graphic tile
+// map[k] (1-based; 0 is a tile of zero bytes). Returns 1, or 0 with the
+// reason in report; nothing is then written. What it holds is bounded by
+// the map, not by the files: the map (at most TILEMAP_MAX_COUNT entries),
+// the tiles up to its highest entry, and a block of the output.
 int32_t TileApply_Run(const char* mapName, const char* graphicName, const char* outputName,
                       const char* intoName, uint32_t stride, uint64_t offset,
                       TileApplyReport* report);
@@ -84,8 +81,29 @@ constexpr uint32_t TILE_STREAM_LIMIT = 256u << 20;
 // Reads the whole file name (UTF-8) into *bytes (Mem_Free) and *length; a
 // file layer code. Files of 4 GiB or more, and streams longer than
 // TILE_STREAM_LIMIT, are FILE_TOOBIG; a device is FILE_DEVICE.
+// Tile_ReadNamed reads the file name or, when it is set, the open file; and
+// more than limit bytes are FILE_TOOBIG too, read no further than that.
 uint32_t Tile_ReadFile(const char* name, uint8_t** bytes, uint64_t* length);
 // The same on a file already open (standard input, say), which is read in
 // order from where it stands and left open. size: what File_Open said, for a
 // file that can seek.
 uint32_t Tile_ReadOpen(FileHandle* file, uint64_t size, uint8_t** bytes, uint64_t* length);
+uint32_t Tile_ReadNamed(const char* name, FileHandle* file, uint64_t limit, uint8_t** bytes,
+                        uint64_t* length);
+uint32_t Tile_ReadPart(FileHandle* file, uint64_t size, uint64_t limit, uint8_t** bytes,
+                       uint64_t* length);
+
+// The first tiles of a graphic, from its offset on.
+struct TileSpan {
+    uint8_t* bytes;    // Mem_Free
+    uint64_t held;     // whole tiles in bytes
+    uint64_t tiles;    // the tiles the graphic holds from the offset: a stream's
+                       // only as far as it was read, so exact when held falls short
+    bool beforeOffset; // the graphic ends before the offset
+};
+// Reads up to count tiles of stride bytes from offset of the graphic name
+// (UTF-8) or, when file is set, of that open file (read in order, left
+// open); a file layer code. Only what lies before the tiles is read of a
+// stream, and none of it is held.
+uint32_t Tile_ReadTiles(const char* name, FileHandle* file, uint64_t offset, uint32_t stride,
+                        uint32_t count, TileSpan* span);

@@ -53,7 +53,7 @@ bool OpenOutput(const char* outputName, const char* patternName, Output* out,
                 TileMapReport* report) {
     uint32_t kind = FILE_KIND_NONE;
     uint32_t code = File_Resolve(outputName, &out->target, &kind);
-    if (code == FILE_OK && kind == FILE_KIND_FOLDER) code = FILE_DENIED;
+    if (code == FILE_OK && kind == FILE_KIND_FOLDER) code = FILE_FOLDER;
     if (code != FILE_OK) return Refuse(report, TILEMAP_FAIL_OUTPUT, code);
     // Checked before anything is made, so a refused job changes nothing.
     if (File_Same(patternName, out->target)) return Refuse(report, TILEMAP_FAIL_SAME, FILE_OK);
@@ -75,15 +75,21 @@ bool OpenOutput(const char* outputName, const char* patternName, Output* out,
     return true;
 }
 
-// Writes map whole and puts it in place; a short write is asked again for
-// the rest, which tells why it fell short.
-void WriteMap(Output* out, const uint8_t* map, uint32_t length, TileMapReport* report) {
+// Writes count bytes whole at *at; a short write is asked again for the
+// rest, which tells why it fell short.
+uint32_t WriteWhole(Output* out, const uint8_t* bytes, uint64_t* at, uint32_t count) {
     uint32_t done = 0, more = 0;
-    uint32_t code = File_WriteAt(out->file, map, 0, length, &done);
-    if (code == FILE_OK && done < length) {
-        code = File_WriteAt(out->file, map + done, done, length - done, &more);
-        if (code == FILE_OK && done + more < length) code = FILE_ERROR;
+    uint32_t code = File_WriteAt(out->file, bytes, *at, count, &done);
+    if (code == FILE_OK && done < count) {
+        code = File_WriteAt(out->file, bytes + done, *at + done, count - done, &more);
+        if (code == FILE_OK && done + more < count) code = FILE_ERROR;
     }
+    *at += count;
+    return code;
+}
+
+// Puts what was written in place, or reports why the writing failed.
+void FinishOutput(Output* out, uint32_t code, TileMapReport* report) {
     if (!out->device) report->tempName = File_TempName();
     if (code != FILE_OK) {
         Fail(report, TILEMAP_FAIL_WRITE, code);
@@ -92,6 +98,12 @@ void WriteMap(Output* out, const uint8_t* map, uint32_t length, TileMapReport* r
         out->file = nullptr; // put in place, or discarded by the failed commit
         if (code != FILE_OK) Fail(report, TILEMAP_FAIL_TEMP, code);
     }
+}
+
+// Writes map whole and puts it in place.
+void WriteMap(Output* out, const uint8_t* map, uint32_t length, TileMapReport* report) {
+    uint64_t at = 0;
+    FinishOutput(out, WriteWhole(out, map, &at, length), report);
 }
 
 // Closes the device, or discards a temporary that was not put in place.
@@ -199,24 +211,89 @@ int32_t TileMap_FillText(const TileMapJob* job, TileMapTextSource source, void* 
                                  PatternNote{nullptr, nullptr});
 }
 
+// The writer's block: large enough that a tile at a time costs few writes.
+constexpr uint32_t WRITER_BLOCK = 65536;
+
+struct TileMapWriter {
+    Output out;
+    bool open;     // a file the caller owns, left open
+    uint32_t code; // the first failed write's code
+    uint64_t at;   // bytes written so far
+    uint32_t held; // bytes waiting in block
+    uint8_t block[WRITER_BLOCK];
+};
+
+TileMapWriter* TileMap_WriterOpen(const char* outputName, FileHandle* file, TileMapReport* report) {
+    *report = TileMapReport{TILEMAP_OK, FILE_OK, nullptr};
+    TileMapWriter* w = static_cast<TileMapWriter*>(Mem_Alloc(sizeof(TileMapWriter)));
+    if (!w) {
+        Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+        return nullptr;
+    }
+    w->out = Output{nullptr, file, file != nullptr};
+    w->open = file != nullptr;
+    w->code = FILE_OK;
+    w->at = 0;
+    w->held = 0;
+    if (!file && (!outputName || !*outputName)) {
+        Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+    } else if (!file && !OpenOutput(outputName, "", &w->out, report)) {
+        CloseOutput(&w->out);
+    } else {
+        return w;
+    }
+    Mem_Free(w);
+    return nullptr;
+}
+
+bool TileMap_WriterPut(TileMapWriter* writer, const void* bytes, uint64_t length) {
+    const uint8_t* p = static_cast<const uint8_t*>(bytes);
+    while (length > 0 && writer->code == FILE_OK) {
+        if (writer->held == 0 && length >= WRITER_BLOCK) { // straight through, unbuffered
+            const uint32_t n = length > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(length);
+            writer->code = WriteWhole(&writer->out, p, &writer->at, n);
+            p += n, length -= n;
+            continue;
+        }
+        const uint64_t room = WRITER_BLOCK - writer->held;
+        const uint32_t n = static_cast<uint32_t>(length < room ? length : room);
+        memcpy(writer->block + writer->held, p, n);
+        writer->held += n, p += n, length -= n;
+        if (writer->held == WRITER_BLOCK) {
+            writer->code = WriteWhole(&writer->out, writer->block, &writer->at, WRITER_BLOCK);
+            writer->held = 0;
+        }
+    }
+    return writer->code == FILE_OK;
+}
+
+int32_t TileMap_WriterEnd(TileMapWriter* writer, bool keep, TileMapReport* report) {
+    if (!writer) return 0;
+    if (keep) {
+        if (writer->code == FILE_OK && writer->held)
+            writer->code = WriteWhole(&writer->out, writer->block, &writer->at, writer->held);
+        FinishOutput(&writer->out, writer->code, report);
+    }
+    if (writer->open)
+        writer->out.file = nullptr; // the caller's
+    else
+        CloseOutput(&writer->out);
+    Mem_Free(writer);
+    return keep && report->failure == TILEMAP_OK ? 1 : 0;
+}
+
 int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t length,
                           TileMapReport* report) {
-    report->failure = TILEMAP_OK;
-    report->fileCode = FILE_OK;
-    report->tempName = nullptr;
-    if (!outputName || !*outputName) return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
-    Output out = {nullptr, nullptr, false};
-    if (OpenOutput(outputName, "", &out, report)) WriteMap(&out, bytes, length, report);
-    CloseOutput(&out);
-    return report->failure == TILEMAP_OK ? 1 : 0;
+    TileMapWriter* w = TileMap_WriterOpen(outputName, nullptr, report);
+    if (w) TileMap_WriterPut(w, bytes, length);
+    return TileMap_WriterEnd(w, true, report);
 }
 
 int32_t TileMap_WriteOpen(FileHandle* file, const uint8_t* bytes, uint32_t length,
                           TileMapReport* report) {
-    *report = TileMapReport{TILEMAP_OK, FILE_OK, nullptr};
-    Output out = {nullptr, file, true};
-    WriteMap(&out, bytes, length, report);
-    return report->failure == TILEMAP_OK ? 1 : 0;
+    TileMapWriter* w = TileMap_WriterOpen(nullptr, file, report);
+    if (w) TileMap_WriterPut(w, bytes, length);
+    return TileMap_WriterEnd(w, true, report);
 }
 
 int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, void* context,

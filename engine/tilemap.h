@@ -111,6 +111,7 @@ int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, v
                               int32_t holdLimit, uint8_t* map, TileMapFailure* failure,
                               PatternNote note, MapTrace* trace = nullptr);
 
+struct FileHandle;
 // Writes length bytes to the file outputName (UTF-8) with the care a job's
 // map gets: links followed, a folder, a read-only or busy file refused, an
 // exclusive temporary put in place in one step and synced, a device written
@@ -118,12 +119,27 @@ int32_t TileMap_FillTextNoted(const TileMapJob* job, TileMapTextSource source, v
 // WRITE); the output is then as it was.
 int32_t TileMap_WriteFile(const char* outputName, const uint8_t* bytes, uint32_t length,
                           TileMapReport* report);
-struct FileHandle;
 // Writes length bytes whole to a file already open (standard output, say),
 // in order from where it stands; the caller closes it. Returns 1, or 0 with
 // TILEMAP_FAIL_WRITE in report.
 int32_t TileMap_WriteOpen(FileHandle* file, const uint8_t* bytes, uint32_t length,
                           TileMapReport* report);
+
+// An output written in pieces as they are made, with the care of
+// TileMap_WriteFile, so that no more than a block of it is ever held.
+struct TileMapWriter;
+// Starts writing the file outputName (UTF-8) or, when file is set, that
+// open file (standard output, say), which the caller owns and closes.
+// Returns the writer, to end with TileMap_WriterEnd, or null with the
+// failure (OUTPUT, TEMP or NOMEM) in report.
+TileMapWriter* TileMap_WriterOpen(const char* outputName, FileHandle* file, TileMapReport* report);
+// Appends length bytes. False once a write has failed; the rest is then
+// ignored, and TileMap_WriterEnd tells why.
+bool TileMap_WriterPut(TileMapWriter* writer, const void* bytes, uint64_t length);
+// Frees writer (null is ignored). With keep, what was put goes in place
+// and it returns 1, or 0 with the failure (WRITE or TEMP) in report; without
+// keep (the maker gave up), the output stays as it was and it returns 0.
+int32_t TileMap_WriterEnd(TileMapWriter* writer, bool keep, TileMapReport* report);
 
 struct TextStream;
 // Runs a job on a pattern stream already open, which the caller owns and

@@ -23,6 +23,7 @@ constexpr uint32_t FILE_BUSY = 5;
 constexpr uint32_t FILE_BADARG = 8;
 constexpr uint32_t FILE_DEVICE = 9;  // a device where a file or a pipe was asked for
 constexpr uint32_t FILE_TOOBIG = 10; // more than the reader holds (Tile_ReadFile)
+constexpr uint32_t FILE_FOLDER = 11; // a folder where a file was asked for
 
 // Open flags.
 constexpr uint32_t FILE_READ = 1;
@@ -104,7 +105,8 @@ uint32_t File_Resolve(const char* name, char** target, uint32_t* kind);
 // links alike.
 bool File_Same(const char* a, const char* b);
 // FILE_OK when the existing file name could be opened for writing now:
-// FILE_DENIED for a read-only file (the read-only attribute on Windows),
+// FILE_DENIED for a read-only file (the read-only attribute on Windows,
+// no write bit for anyone elsewhere: refused for the superuser too),
 // FILE_BUSY when another writer holds it. Nothing is changed.
 uint32_t File_CheckWritable(const char* name);
 

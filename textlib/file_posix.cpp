@@ -55,8 +55,8 @@ uint32_t File_MapError(uint32_t error) {
     case ENOTDIR: return FILE_NOTFOUND;
     case EACCES:
     case EPERM:
-    case EROFS:
-    case EISDIR: return FILE_DENIED;
+    case EROFS: return FILE_DENIED;
+    case EISDIR: return FILE_FOLDER;
     case ENOMEM: return FILE_NOMEM;
     case EWOULDBLOCK:
     case EBUSY:
@@ -390,6 +390,11 @@ bool File_Same(const char* a, const char* b) {
 }
 
 uint32_t File_CheckWritable(const char* name) {
+    // A file without a write bit is read-only for every user, the superuser
+    // too, whom the system itself would let write it; so the read-only
+    // attribute is on Windows.
+    struct stat st;
+    if (stat(name, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) return FILE_DENIED;
     FileHandle* file = nullptr;
     uint64_t size = 0;
     const uint32_t result = File_Open(name, FILE_WRITE, &file, &size);

@@ -156,7 +156,12 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
         }
     }
     if (handle == INVALID_HANDLE_VALUE) {
+        // A folder is refused as access denied; it is told as what it is.
+        const DWORD attributes = GetFileAttributesA(file->name);
         Mem_Free(file);
+        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return FILE_FOLDER;
         return File_MapError(error);
     }
     const DWORD type = GetFileType(handle);

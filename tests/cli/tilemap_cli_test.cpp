@@ -146,7 +146,7 @@ const OutputCase OUTPUT_CASES[] = {
     {"FolderName", nullptr, "", RUN + "{D}/new/", 1, "cannot write the output file '{D}/new/'", "", {P}},
     // Through every level of links (two -> one -> target) to the file at the end; the links stay.
     {"LinkChain", nullptr, "L", RUN + "{D}/two", 0, "", "4 entries written to {D}/two (4 bytes)\n", {P, LINK("one", "target"), "target=" + MAP, LINK("two", "one")}},
-    {"ReadOnly", nullptr, "or", "{U}" + RUN + "{D}/o", 1, "cannot write the output file '{D}/o': access denied", "", {P, "o=old" MODE("#444")}},
+    {"ReadOnly", nullptr, "or", "{U}" + RUN + "{D}/o", 1, "cannot write the output file '{D}/o': access denied", "", {P, "o=old" MODE("#444")}}, {"ReadOnlyForTheSuperuserToo", nullptr, "or", RUN + "{D}/o", 1, "cannot write the output file '{D}/o': access denied", "", {P, "o=old" MODE("#444")}},
     // Devices, FIFOs and what stdout is are written straight, with no temporary.
     {"NullDevice", nullptr, "", "{U}" + RUN + NUL, 0, "", "4 entries written to " + NUL + " (4 bytes)\n", {P}},
     {"Fifo", LINUX_ONLY("a FIFO is a Unix file"), "f", "cat {D}/f >{D}/got & " + RUN + "{D}/f; s=$?; wait; exit $s", 0, "", "4 entries written to {D}/f (4 bytes)\n", {P, "f|", "got=" + MAP}},

@@ -39,6 +39,17 @@ std::pair<int, std::string> Shell(const std::string& command) {
     return {status, std::string(std::istreambuf_iterator<char>(out), {})};
 }
 
+// A graphic of 64 distinct bytes, and patterns that each give one warning.
+const std::string G64 = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?";
+// clang-format off
+const std::tuple<const char*, const char*, const char*> WARNINGS[] = {
+    {"-i 4 -o 4", "5\n", "1: warning: number 5 is outside 1..4: the slot stays empty"}, {"-i 300 -o 4", "256\n", "1: warning: number 256 is above 255"},
+    {"-m undo -i 4 -o 4", "5~6\n", "1: warning: numbers from 5 to 6 reach outside 1..4: those are skipped"}, {"-i 4 -o 4", "x\n", "1: warning: 'x' does not read as a number"},
+    {"-i 4 -o 4", "/REPEAT(5\n", "1: warning: '/REPEAT(5' does not end with ')'"}, {"-i 4 -o 4", "/NOPE(1)\n", "1: warning: '/NOPE(1)' names no directive"},
+    {"-i 4 -o 4", "{\n", "1: warning: '{' with no loop open"}, {"-i 4 -o 4", "}\n", "1: warning: '}' with no '{' open"},
+    {"-i 4 -o 4", "/LOOP(2,2)\n{\n1\n", "1: warning: this loop is still open"}, {"-i 4 -o 1", "1\n2\n", "2: warning: the map is full before this line"}};
+// clang-format on
+
 TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     TestDir dir;
     InFolder here(dir.path);
@@ -53,7 +64,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     const std::pair<const char*, std::string> files[] = {
         {"pm", std::string("\1\0\3\2\4", 5)}, {"s", graphic}, {"pal", palette},
         {"g1", "abc" + std::string(32, '\x0F')}, {"m", "\2\1"}, {"g", "AAAABBBB"},
-        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}};
+        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}, {"m4", "\1\2\3\4"}, {"g64", G64}, {"m4k", std::string(4000, 1)}};
     const struct {
         std::string args;
         uint32_t width, height;
@@ -82,12 +93,16 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         Mem_Free(image.rgb);
     }
     // Arguments, status, the output's first words, the output file afterwards.
-    const std::tuple<std::string, int, std::string, std::string> cases[] = {
+    std::vector<std::tuple<std::string, int, std::string, std::string>> cases = {
         // clang-format off
         {"apply --tile-bytes 4 m g o", 0, "o written: 2 tiles", "BBBBAAAA"}, {"apply --tile 4x2:4 --into g m g o", 0, "o written", "BBBBAAAA"},
         {"apply --tile-bytes 4 --offset 1 m g o", 1, "tilemap: entry 1 of the map 'm' names tile 2", "old"},
-        {"apply --tile-bytes 4 --offset 9 m g o", 1, "tilemap: the graphic 'g' is shorter", "old"}, {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short", "old"},
-        {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"}, {"apply m g o", 2, "tilemap: apply needs one of --tile", "old"},
+        {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short", "old"}, {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"},
+        {"apply m g o", 2, "tilemap: apply needs the tile format", "old"}, {"apply -h", 0, "Usage: tilemap apply", "old"},
+        {"apply --tile 1x1:8 --tile-bytes 1 m g o", 2, "tilemap: only one of --tile and --tile-bytes may be given\nTry 'tilemap apply --help'", "old"},
+        {"apply --tile-bytes 4 --offset 0x7EDCBA9876543210 m g o", 1, "tilemap: the graphic 'g' is shorter than the offset 9141386507638288912\n", "old"}, {"apply --tile-bytes 4 --offset 0xabcdef m g o", 1, "tilemap: the graphic 'g' is shorter than the offset 11259375\n", "old"},
+        {"preview m4 - >p.png", 0, "- written: 56 x 32 pixels, 4 cells", "old"}, {"preview m - >p.png", 0, "- written: 56 x 16 pixels, 2 cells", "old"}, {"preview --columns 1 --scale 16 m4k o", 1, "tilemap: the picture would be 448 x 1024000 pixels", "old"},
+        {"apply --tile-bytes 4 . g o", 1, "tilemap: cannot read the map '.': a folder", "old"}, {"apply --tile-bytes 4 m g .", 1, "tilemap: cannot write the output file '.': a folder", "old"},
         {"preview --scale 0 m o", 2, "tilemap: too small for the scale", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
         {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
         // Numbers past what the option holds, 64 bits included, or below 0.
@@ -95,15 +110,22 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
         {"check -o 0 ok.txt", 2, "tilemap: too small for the output count", "old"}, {"check -i -1 ok.txt", 2, "tilemap: the input count cannot be", "old"},
         // - for standard input (one input at most) or output; streams read to their end; devices refused.
-        {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"},
+        {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 2 --offset 2 m - o", 0, "o written: 2 tiles", "BBAA"},
         {"apply --tile-bytes 4 --into - m g o <g", 0, "o written", "BBBBAAAA"}, {"apply --tile-bytes 4 m g - >o", 0, "- written: 2 tiles", "BBBBAAAA"},
         {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
         {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
         {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
         {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
+        {"apply --tile 4x2:4 --into g m g g", 0, "g written: 2 tiles", "old"}, // the file written into is the output: last, as it changes g
         // clang-format on
     };
+    // clang-format off
+    for (const auto& [f, s] : std::vector<std::pair<std::string, size_t>>{{"8x1:1", 1}, {"8x1:1i", 1}, {"4x1:2", 1}, {"4x1:2i", 1}, {"3x3:3", 6}, {"3x7:3", 9}, {"5x5:3", 12}, {"2x1:4", 1}, {"2x1:4i", 1}, {"1x1:8", 1}, {"8x8:4", 32}})
+        cases.push_back({"apply --tile " + f + " m g64 o", 0, "o written: 2 tiles of " + std::to_string(s) + " byte", G64.substr(s, s) + G64.substr(0, s)}); // every format, its stride
+    for (const auto& [args, text, warning] : WARNINGS) // each warning alone
+        WriteFile("w" + std::to_string(cases.size()), text), cases.push_back({"check " + std::string(args) + " w" + std::to_string(cases.size()), 1, "w" + std::to_string(cases.size()) + ":" + warning, "old"});
+    // clang-format on
     for (const auto& [args, code, text, output] : cases) {
         WriteFile("o", "old");
         const size_t at = args.find("{T}"); // a pipe into the command

@@ -1,9 +1,10 @@
 // Covers tile formats and pixels (plain and inverted bit order, 3-bit pixels across bytes), maps
 // applied to tiles (random graphics in every format rearranged by a random map and put back by its
-// inverse), and the refusals, which write nothing.
+// inverse), the memory that takes, and the refusals, which write nothing.
 #include "engine/tile.h"
 #include "tests/engine/pattern_gen.h"
 #include "tests/textlib/testdir.h"
+#include "textlib/mem.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 
@@ -82,28 +83,30 @@ TEST(Tile, ForwardThenUndoRestoresEveryPlacedTile) {
     EXPECT_GT(placed, 100); // the maps did place tiles
 }
 
-TEST(Tile, RefusalsWriteNothing) {
+// Of a graphic only the tiles the map names are held, and the result is written as it is made: 64
+// MiB of sparse graphic, by itself or into a copy of itself, costs a few blocks. A refusal writes
+// nothing.
+TEST(Tile, MemoryBoundedByTheMapNotTheFilesRefusalsWriteNothing) {
     TestDir dir;
-    WriteFile(dir / "m", "\1\3");
-    WriteFile(dir / "g", std::string(12, 'g')); // 3 tiles of 4 bytes, 2 from offset 2
-    WriteFile(dir / "i", std::string(7, 'i'));
-    WriteFile(dir / "o", "old");
-    const std::tuple<uint64_t, const char*, TileApplyFailure, uint32_t> cases[] = {
-        // and entry
-        {2, nullptr, TILEAPPLY_FAIL_TILE, 2},
-        {13, nullptr, TILEAPPLY_FAIL_OFFSET, 0},
-        {0, "i", TILEAPPLY_FAIL_INTOSHORT, 0},
-        {0, "none", TILEAPPLY_FAIL_INTO, 0},
-        {0, nullptr, TILEAPPLY_OK, 0}};
-    for (const auto& [offset, into, failure, entry] : cases) {
+    const std::string m = dir / "m", g = dir / "g", o = dir / "o",
+                      tiles("abcdijkl\0\0\0\0efgh", 16);
+    const uint64_t size = 64u << 20;
+    WriteFile(m, std::string("\1\3\0\2", 4)), WriteFile(g, "abcdefghijkl");
+    std::filesystem::resize_file(g, size); // sparse
+    // clang-format off
+    const std::tuple<const char*, uint64_t, TileApplyFailure, uint64_t> cases[] = { // into, offset, failure, the output's size
+        {"none", 0, TILEAPPLY_FAIL_INTO, 3}, {nullptr, size + 1, TILEAPPLY_FAIL_OFFSET, 3}, {nullptr, size - 8, TILEAPPLY_FAIL_TILE, 3}, {nullptr, 0, TILEAPPLY_OK, 16}, {"g", 0, TILEAPPLY_OK, size}};
+    // clang-format on
+    for (const auto& [into, offset, failure, length] : cases) {
+        WriteFile(o, "old"), Mem_FailNth(0);
         TileApplyReport report;
-        const std::string name = into ? dir / into : "";
-        const int32_t done =
-            TileApply_Run((dir / "m").c_str(), (dir / "g").c_str(), (dir / "o").c_str(),
-                          into ? name.c_str() : nullptr, 4, offset, &report);
-        EXPECT_EQ(std::make_tuple(done, report.failure, report.entry),
-                  std::make_tuple(failure == TILEAPPLY_OK, failure, entry));
-        EXPECT_EQ(ReadFile(dir / "o"), failure ? "old" : "gggggggg");
+        const std::string i = into ? dir / into : "";
+        const int32_t done = TileApply_Run(m.c_str(), g.c_str(), o.c_str(),
+                                           into ? i.c_str() : nullptr, 4, offset, &report);
+        EXPECT_EQ(std::make_tuple(done, report.failure, Mem_PeakBytes() < (1u << 20),
+                                  std::filesystem::file_size(o), ReadFile(o).substr(0, 16)),
+                  std::make_tuple(int32_t(failure == TILEAPPLY_OK), failure, true, length,
+                                  failure ? std::string("old") : tiles));
     }
 }
 

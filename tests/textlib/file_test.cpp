@@ -63,7 +63,7 @@ TEST(File, OpensFailCreateShareReplaceAndRemove) {
         {"a", FILE_MAKEDIRS | FILE_CREATE | FILE_NOBOM, FILE_BADARG}, // neither reading nor writing
         {"no/such/file", FILE_READ, FILE_NOTFOUND}, {"a/file", FILE_READ, FILE_NOTFOUND},
         {"no/such/file", FILE_WRITE | FILE_CREATE, FILE_NOTFOUND}, // no folders without MAKEDIRS
-        {"sub", FILE_READ, FILE_DENIED}, {"sub", OUTPUT, FILE_DENIED}, // a folder is no file
+        {"sub", FILE_READ, FILE_FOLDER}, {"sub", OUTPUT, FILE_FOLDER}, // a folder is no file
         {"Aux", DATA, RESERVED}, {"com1.txt", DATA, RESERVED}, {"LPT9 .bin", DATA, RESERVED},
         {"nul", DATA, RESERVED}, {"sub/con:", DATA, RESERVED}, {"com10", DATA, FILE_NOTFOUND},
         {"prn", OUTPUT | FILE_NODEVICE, RESERVED_OUT}, {"nul.txt", OUTPUT | FILE_NODEVICE, FILE_OK},
