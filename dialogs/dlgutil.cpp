@@ -251,18 +251,6 @@ int Shell_Launch(const char* program, const char* parameters, const char* verb) 
     return started ? 1 : 0;
 }
 
-TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel) {
-    // The product may pass 31 bits; it wraps as 32-bit two's complement.
-    uint32_t bits = static_cast<uint32_t>(height) * bitsPerPixel * width + 7u;
-    int32_t signedBits;
-    memcpy(&signedBits, &bits, sizeof(signedBits));
-    TileBytes t;
-    t.bytes = signedBits >> 3;
-    t.stride = static_cast<uint32_t>(t.bytes);
-    if (bitsPerPixel == 3) t.stride = (t.stride + 2) / 3 * 3;
-    return t;
-}
-
 int Dlg_Ask(HWND owner, int textId, int titleId) {
     char text[MESSAGE_SIZE] = "", title[MESSAGE_SIZE] = "";
     LoadStringA(GetModuleHandleA(nullptr), textId, text, sizeof(text));

@@ -74,12 +74,6 @@ void Combo_AddRow(HWND combo, int textId, const char* iconKey);
 // default verb) and does not wait for it. Returns 1 when it started, else 0.
 int Shell_Launch(const char* program, const char* parameters, const char* verb);
 
-struct TileBytes {
-    int32_t bytes;   // (height * bits * width + 7) / 8
-    uint32_t stride; // bytes, or for 3 bits per pixel a multiple of 3
-};
-TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel);
-
 // Asks a yes/no question (string table texts) owned by owner; returns the
 // button pressed.
 int Dlg_Ask(HWND owner, int textId, int titleId);
