@@ -113,10 +113,10 @@ BOOL Format_OnInit(HWND popup) {
 void Format_OnEnter(HWND popup) {
     int row = static_cast<int>(SendDlgItemMessageA(popup, IDC_POPUP_COLOURS, CB_GETCURSEL, 0, 0));
     if (row >= 0 && row < TILE_FORMAT_ROWS) rememberedRow = row;
-    const TileFormatRow& row = TILE_FORMAT_TABLE[rememberedRow];
-    working.format =
-        Tile_MakeFormat(static_cast<uint16_t>(ReadAcross(popup)),
-                        static_cast<uint16_t>(ReadDown(popup)), row.bitsPerPixel, row.inverted);
+    const TileFormatRow& chosen = TILE_FORMAT_TABLE[rememberedRow];
+    working.format = Tile_MakeFormat(static_cast<uint16_t>(ReadAcross(popup)),
+                                     static_cast<uint16_t>(ReadDown(popup)), chosen.bitsPerPixel,
+                                     chosen.inverted);
     exchange = working;
     Popup_End(popup, IDOK);
 }
