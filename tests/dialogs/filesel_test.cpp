@@ -8,8 +8,8 @@
 #include <shlwapi.h>
 #include "dialogs/filesel.h"
 #include "resources/resource.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/dlgtest.h"
+#include "tests/support/testdir.h"
 
 namespace {
 

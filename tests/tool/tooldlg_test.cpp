@@ -9,8 +9,8 @@
 #include "engine/tilemap.h"
 #include "resources/resource.h"
 #include "shell/appstate.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/dlgtest.h"
+#include "tests/support/testdir.h"
 #include "tool/popups.h"
 #include "tool/tooldlg.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 
 // What WM_DROPFILES carries for a drop of these files (full ANSI names).
 inline WPARAM Test_Drop(const std::vector<std::string>& names) {
