@@ -13,7 +13,6 @@
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "dialogs/filesel.h"
-#include "tests/support/dlgtest.h"
 #include "tests/support/uitest.h"
 
 namespace {

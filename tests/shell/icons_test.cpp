@@ -12,9 +12,7 @@
 namespace {
 
 // A scratch working folder with an ini/ folder in it, as the program reads.
-struct IniFolder {
-    TestDir dir;
-    InFolder in{dir.path};
+struct IniFolder : InTestDir {
     IniFolder() { std::filesystem::create_directories("ini"); }
 };
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
-#include "tests/support/dlgtest.h"
+#include "tests/support/uitest.h"
 #include "tests/support/testdir.h"
 
 namespace {
