@@ -222,7 +222,7 @@ void Combo_AttachIcons(HWND combo, int extraHeight) {
 
 void Combo_AddRow(HWND combo, int textId, const char* iconKey) {
     char label[MESSAGE_SIZE] = "";
-    LoadStringA(GetModuleHandleA(nullptr), textId, label, sizeof(label));
+    Dlg_LoadText(textId, label, sizeof(label));
     COMBOBOXEXITEMA item = {};
     item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     item.iItem = -1;
@@ -251,22 +251,31 @@ int Shell_Launch(const char* program, const char* parameters, const char* verb) 
     return started ? 1 : 0;
 }
 
-TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel) {
-    // The product may pass 31 bits; it wraps as 32-bit two's complement.
-    uint32_t bits = static_cast<uint32_t>(height) * bitsPerPixel * width + 7u;
-    int32_t signedBits;
-    memcpy(&signedBits, &bits, sizeof(signedBits));
-    TileBytes t;
-    t.bytes = signedBits >> 3;
-    t.stride = static_cast<uint32_t>(t.bytes);
-    if (bitsPerPixel == 3) t.stride = (t.stride + 2) / 3 * 3;
-    return t;
+int Dlg_LoadText(int id, char* text, int size) {
+    text[0] = '\0';
+    return LoadStringA(GetModuleHandleA(nullptr), id, text, size);
+}
+
+void Dlg_MakeFilter(char* filter, int size, int labelId, const char* pattern, int allFilesId) {
+    char label[LABEL_SIZE], all[LABEL_SIZE] = "";
+    Dlg_LoadText(labelId, label, sizeof(label));
+    if (allFilesId) Dlg_LoadText(allFilesId, all, sizeof(all));
+    const char* parts[] = {label, pattern, all, "*.*"};
+    const int count = allFilesId ? 4 : 2;
+    char* at = filter;
+    for (int i = 0; i < count; i++) {
+        const size_t n = strlen(parts[i]) + 1;
+        if (at + n >= filter + size) break; // the rest would not fit
+        memcpy(at, parts[i], n);
+        at += n;
+    }
+    *at = '\0';
 }
 
 int Dlg_Ask(HWND owner, int textId, int titleId) {
     char text[MESSAGE_SIZE] = "", title[MESSAGE_SIZE] = "";
-    LoadStringA(GetModuleHandleA(nullptr), textId, text, sizeof(text));
-    LoadStringA(GetModuleHandleA(nullptr), titleId, title, sizeof(title));
+    Dlg_LoadText(textId, text, sizeof(text));
+    Dlg_LoadText(titleId, title, sizeof(title));
     return MessageBoxA(owner, text, title, MB_YESNO | MB_ICONQUESTION);
 }
 
@@ -274,7 +283,7 @@ namespace {
 
 char* FormatArgs(char* text, int size, int formatId, va_list args) {
     char format[MESSAGE_SIZE] = "";
-    LoadStringA(GetModuleHandleA(nullptr), formatId, format, sizeof(format));
+    Dlg_LoadText(formatId, format, sizeof(format));
     vsnprintf(text, static_cast<size_t>(size), format, args);
     return text;
 }

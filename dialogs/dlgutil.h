@@ -1,8 +1,8 @@
 // Small helpers every dialog shares: numeric fields and number texts,
 // placing a dialog on the screen, the file choosers, names relative to the
 // start folder, the field under a drop, striped list rows, icon lists,
-// starting an outside program, the byte size of one tile, and the questions
-// and status lines the dialogs show. They keep no state of their own except
+// starting an outside program, string table texts and file chooser filters,
+// and the questions and status lines the dialogs show. They keep no state of their own except
 // the ring of number texts.
 #pragma once
 #include <windows.h>
@@ -13,6 +13,7 @@
 constexpr int DLG_PATH_SIZE = 260; // text and path buffers: 259 characters and the zero
 constexpr int NUM_RING_SLOTS = 8;  // a number text stays intact for eight further uses
 constexpr int NUM_TEXT_SIZE = 32;
+constexpr int LABEL_SIZE = 64; // a short label of the string table: a button, a filter
 
 // The value as text in the next slot of the number ring: "0x%X" for radix
 // 16, else decimal with thousands commas (-1,234,567). The text belongs to
@@ -74,11 +75,13 @@ void Combo_AddRow(HWND combo, int textId, const char* iconKey);
 // default verb) and does not wait for it. Returns 1 when it started, else 0.
 int Shell_Launch(const char* program, const char* parameters, const char* verb);
 
-struct TileBytes {
-    int32_t bytes;   // (height * bits * width + 7) / 8
-    uint32_t stride; // bytes, or for 3 bits per pixel a multiple of 3
-};
-TileBytes Tile_ByteSize(uint16_t width, uint16_t height, uint16_t bitsPerPixel);
+// Loads the string table text id into text (size bytes, cut to fit; empty
+// when there is none). Returns its length.
+int Dlg_LoadText(int id, char* text, int size);
+// The pairs of a file chooser's filter into filter (size bytes): the string
+// table text labelId with its pattern, then, unless allFilesId is 0, that
+// text with *.*; each text ended by a zero, and an empty text at the end.
+void Dlg_MakeFilter(char* filter, int size, int labelId, const char* pattern, int allFilesId);
 
 // Asks a yes/no question (string table texts) owned by owner; returns the
 // button pressed.

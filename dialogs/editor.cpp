@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int BROWSE_BUTTON_WIDTH = 18;
-constexpr int LABEL_SIZE = 64;
 constexpr int PARAMETER_SIZE = 2 * DLG_PATH_SIZE;
 
 struct EditorPreset {
@@ -82,12 +80,8 @@ BOOL Editor_OnInit(HWND dialog) {
 void Editor_OnBrowse(HWND dialog) {
     char path[DLG_PATH_SIZE] = "";
     ReadPathField(dialog, path);
-    char label[LABEL_SIZE] = "";
-    int n = LoadStringA(GetModuleHandleA(nullptr), IDS_EDITOR_FILTER, label, sizeof(label));
-    // The label, then the pattern, each ended by a zero, and an empty text.
-    char filter[LABEL_SIZE + 8] = {};
-    memcpy(filter, label, n);
-    memcpy(filter + n + 1, "*.exe", 5);
+    char filter[2 * LABEL_SIZE];
+    Dlg_MakeFilter(filter, sizeof(filter), IDS_EDITOR_FILTER, "*.exe", 0);
     if (!FileDlg_Run(dialog, GetOpenFileNameA, filter, "exe", path, sizeof(path))) return;
     SetDlgItemTextA(dialog, IDC_EDITOR_PATH, path);
     presetIndex = PRESET_CUSTOM;

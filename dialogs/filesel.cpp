@@ -31,7 +31,7 @@ SelRequest* Request(HWND dialog) {
 
 void AddColumn(HWND list, int index, int headerId, int format, int width) {
     char header[HEADER_SIZE] = "";
-    LoadStringA(GetModuleHandleA(nullptr), headerId, header, sizeof(header));
+    Dlg_LoadText(headerId, header, sizeof(header));
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;

@@ -8,17 +8,19 @@
 #include "textlib/mem.h"
 #include <cstring>
 
+const TileFormatRow TILE_FORMAT_TABLE[TILE_FORMAT_ROWS] = {
+    {"BITMAP_1BPP", 1, false, 0}, {"BITMAP_2BPP", 2, false, 2}, {"BITMAP_3BPP", 3, false, 4},
+    {"BITMAP_4BPP", 4, false, 5}, {"BITMAP_8BPP", 8, false, 7}, {"BITMAP_1BPP", 1, true, 1},
+    {"BITMAP_2BPP", 2, true, 3},  {"BITMAP_4BPP", 4, true, 6},
+};
+
 namespace {
 
-// The format ids of the tile format table: plain and inverted by bpp.
-uint32_t FormatId(uint16_t bitsPerPixel, bool inverted) {
-    switch (bitsPerPixel) {
-    case 1: return inverted ? 1 : 0;
-    case 2: return inverted ? 3 : 2;
-    case 3: return 4;
-    case 4: return inverted ? 6 : 5;
-    default: return 7;
-    }
+// The table's row for bpp, inverted or not; null where it has none.
+const TileFormatRow* FindRow(uint32_t bitsPerPixel, bool inverted) {
+    for (const TileFormatRow& row : TILE_FORMAT_TABLE)
+        if (row.bitsPerPixel == bitsPerPixel && row.inverted == inverted) return &row;
+    return nullptr;
 }
 
 bool ReadNumber(const char** p, uint32_t* value, uint32_t max) {
@@ -48,7 +50,10 @@ TileFormat Tile_MakeFormat(uint16_t width, uint16_t height, uint16_t bitsPerPixe
     f.tileBytes = (static_cast<uint32_t>(height) * bitsPerPixel * width + 7) >> 3;
     const uint32_t stride = bitsPerPixel == 3 ? (f.tileBytes + 2) / 3 * 3 : f.tileBytes;
     f.stride = static_cast<uint16_t>(stride);
-    f.formatId = FormatId(bitsPerPixel, inverted);
+    const TileFormatRow* row = FindRow(bitsPerPixel, inverted);
+    if (!row) row = FindRow(bitsPerPixel, false);
+    if (!row) row = FindRow(8, false);
+    f.formatId = row->formatId;
     return f;
 }
 
@@ -60,15 +65,16 @@ bool Tile_ParseFormat(const char* text, TileFormat* format) {
         return false;
     const bool inverted = *p == 'i';
     if (inverted) p++;
-    if (*p || (bpp != 1 && bpp != 2 && bpp != 3 && bpp != 4 && bpp != 8)) return false;
-    if (inverted && (bpp == 3 || bpp == 8)) return false;
+    if (*p || !FindRow(bpp, inverted)) return false;
     *format = Tile_MakeFormat(static_cast<uint16_t>(w), static_cast<uint16_t>(h),
                               static_cast<uint16_t>(bpp), inverted);
     return true;
 }
 
 bool Tile_IsInverted(const TileFormat* format) {
-    return format->formatId == 1 || format->formatId == 3 || format->formatId == 6;
+    for (const TileFormatRow& row : TILE_FORMAT_TABLE)
+        if (row.formatId == format->formatId) return row.inverted;
+    return false;
 }
 
 uint32_t Tile_Pixel(const TileFormat* format, const uint8_t* tile, uint32_t x, uint32_t y) {

@@ -6,9 +6,21 @@
 #include <cstdint>
 #include "engine/tilemap.h"
 
-// Works out tile bytes and stride as the bitmap format popup does: tile bytes
-// (height * bpp * width + 7) >> 3, stride the same, rounded up to a multiple
-// of 3 at 3 bits per pixel. formatId: the table's id for bpp, inverted or not.
+// A row of the tile format table, which lists the formats in the order the
+// bitmap format popup shows them.
+struct TileFormatRow {
+    const char* iconKey; // its combo box icon
+    uint16_t bitsPerPixel;
+    bool inverted; // the leftmost pixel in a byte's low bits
+    uint32_t formatId;
+};
+constexpr int TILE_FORMAT_ROWS = 8;
+extern const TileFormatRow TILE_FORMAT_TABLE[TILE_FORMAT_ROWS];
+
+// Works out tile bytes and stride: tile bytes (height * bpp * width + 7) >> 3,
+// stride the same, rounded up to a multiple of 3 at 3 bits per pixel.
+// formatId: the table's id for bpp, inverted or not (plain where the table
+// has no inverted row, 8 bits per pixel for a depth it does not list).
 TileFormat Tile_MakeFormat(uint16_t width, uint16_t height, uint16_t bitsPerPixel, bool inverted);
 // Reads "WxH:BPP" (W, H 1..64; BPP 1, 2, 3, 4 or 8), with an "i" after BPP
 // for the inverted formats (1, 2 and 4 bits per pixel). False when text is

@@ -13,8 +13,7 @@
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "dialogs/filesel.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "shell/mainwnd.h"
 #include <commctrl.h>
 #include <climits>
+#include "dialogs/dlgutil.h"
 #include "dialogs/editor.h"
 #include "resources/resource.h"
 #include "shell/about.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int LABEL_SIZE = 64;
 constexpr DWORD TOOLBAR_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                 WS_BORDER | TBSTYLE_TRANSPARENT | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                 CCS_NODIVIDER | CCS_NOMOVEY;

@@ -6,8 +6,6 @@
 // /dev/null do not conflict. Pipes, FIFOs, terminals and the standard
 // streams cannot seek: they are read and written in order with read() and
 // write().
-#include "textlib/file.h"
-
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -21,24 +19,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "textlib/file_common.h"
 #include "textlib/mem.h"
 
-struct FileHandle {
-    int fd;
-    bool seekable;
-    bool owned;         // closed by File_Close; not so for a standard stream
-    uint64_t next;      // a sequential file's offset: where the next transfer goes
-    uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
-    uint32_t* made;
-    char name[1];
-};
-
 namespace {
-
-void ToSlashes(char* name) {
-    for (; *name; ++name)
-        if (*name == '\\') *name = '/';
-}
 
 // What a FILE_NODEVICE reader takes: data that end, in a file or a FIFO (a
 // folder is refused as such).
@@ -65,39 +49,23 @@ uint32_t File_MapError(uint32_t error) {
     }
 }
 
-namespace {
-
-// File_MakeDirs, also noting the length of each folder it made in
-// made[(*count)++] when made is given (room for one per separator and one).
-uint32_t MakeDirs(char* path, uint32_t* made, uint32_t* count) {
-    char* cut = std::strrchr(path, '/');
-    if (cut && cut != path && cut[-1] != '/') {
-        *cut = 0;
-        MakeDirs(path, made, count);
-        *cut = '/';
-    }
+bool FileSys_Exists(const char* path) {
     struct stat st;
-    if (stat(path, &st) == 0) return 0;
-    if (mkdir(path, 0777) != 0) return static_cast<uint32_t>(errno);
-    if (made) made[(*count)++] = static_cast<uint32_t>(std::strlen(path));
-    return 0;
+    return stat(path, &st) == 0;
 }
 
-} // namespace
+uint32_t FileSys_MakeDir(const char* path) {
+    return mkdir(path, 0777) != 0 ? static_cast<uint32_t>(errno) : 0;
+}
 
-uint32_t File_MakeDirs(char* path) {
-    return MakeDirs(path, nullptr, nullptr);
+bool FileSys_RemoveDir(const char* path) {
+    return rmdir(path) == 0;
 }
 
 uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size) {
     *out = nullptr;
-    const size_t length = std::strlen(name);
-    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length));
+    FileHandle* file = FileHandle_ForOpen(name, flags);
     if (!file) return FILE_NOMEM;
-    std::memcpy(file->name, name, length + 1);
-    const bool makeDirs = (flags & FILE_CREATE) && (flags & FILE_MAKEDIRS);
-    if (makeDirs) ToSlashes(file->name);
-
     int mode;
     int lock;
     if (flags & FILE_WRITE) {
@@ -115,6 +83,7 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     // A reader that wants data that end is told from its name what a device
     // is before opening it, which may wait (a serial line, for its carrier).
     const bool dataOnly = (flags & FILE_NODEVICE) && !(flags & FILE_WRITE);
+    const bool makeDirs = (flags & FILE_CREATE) && (flags & FILE_MAKEDIRS);
     struct stat st;
     if (dataOnly && stat(file->name, &st) == 0 && !IsData(st)) {
         Mem_Free(file);
@@ -124,17 +93,12 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     int fd = open(file->name, mode, 0666);
     int error = fd < 0 ? errno : 0;
     if (fd < 0 && error == ENOENT && makeDirs) {
-        char* cut = std::strrchr(file->name, '/');
-        if (cut) {
-            *cut = 0;
-            uint32_t made = File_MakeDirs(file->name);
-            *cut = '/';
-            if (made == 0) {
-                fd = open(file->name, mode, 0666);
-                error = fd < 0 ? errno : 0;
-            } else {
-                error = static_cast<int>(made);
-            }
+        uint32_t made = static_cast<uint32_t>(error);
+        if (FileName_MakeParent(file->name, &made)) {
+            fd = open(file->name, mode, 0666);
+            error = fd < 0 ? errno : 0;
+        } else {
+            error = static_cast<int>(made);
         }
     }
     if (fd >= 0) {
@@ -153,14 +117,10 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
             error = errno;
         } else {
             file->seekable = S_ISREG(st.st_mode) || S_ISBLK(st.st_mode);
-            file->owned = true;
-            file->next = 0;
             *size = (flags & FILE_WRITE) && (flags & FILE_CREATE)
                         ? 0
                         : static_cast<uint64_t>(st.st_size);
-            file->fd = fd;
-            file->madeCount = 0;
-            file->made = nullptr;
+            file->native = fd;
             *out = file;
             return FILE_OK;
         }
@@ -170,35 +130,22 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     return File_MapError(static_cast<uint32_t>(error));
 }
 
-uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
-    *out = nullptr;
+uint32_t FileSys_Standard(uint32_t which, FileNative* native) {
     const int fd = which == FILE_STDIN ? 0 : which == FILE_STDOUT ? 1 : -1;
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) return FILE_ERROR;
     // A shell's pipe may be a socket; a terminal's input ends with its EOF key.
     if (fd == 0 && !IsData(st) && !S_ISSOCK(st.st_mode) && !isatty(fd)) return FILE_DEVICE;
-    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
-    if (!file) return FILE_NOMEM;
-    // Read in order even when it is a file: the stream may not stand at its start.
-    *file = FileHandle{fd, false, false, 0, 0, nullptr, {'-'}};
-    file->name[1] = 0;
-    *out = file;
+    *native = fd;
     return FILE_OK;
 }
 
-bool File_IsSeekable(const FileHandle* file) {
-    return file->seekable;
+void FileSys_Close(FileNative native) {
+    close(native);
 }
 
 bool File_IsTerminal(const FileHandle* file) {
-    return isatty(file->fd) != 0;
-}
-
-uint32_t File_Close(FileHandle* file) {
-    if (!file) return FILE_OK;
-    if (file->owned) close(file->fd);
-    Mem_Free(file);
-    return FILE_OK;
+    return isatty(file->native) != 0;
 }
 
 namespace {
@@ -207,11 +154,10 @@ namespace {
 // a sequential file), going on after a partial transfer; a failure after
 // some bytes moved ends it as a short transfer.
 template <typename Buffer, typename Op, typename SeqOp>
-uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
-                  Op op, SeqOp seqOp) {
-    if (!file->seekable && offset != file->next) return FILE_ERROR;
-    const int fd = file->fd;
-    uint32_t total = 0;
+uint32_t Transfer(const FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count,
+                  uint32_t* moved, Op op, SeqOp seqOp) {
+    const int fd = file->native;
+    uint32_t& total = *moved;
     while (total < count) {
         const ssize_t n = file->seekable ? op(fd, buffer + total, count - total,
                                               static_cast<off_t>(offset + total))
@@ -224,21 +170,19 @@ uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t co
         if (n == 0) break;
         total += static_cast<uint32_t>(n);
     }
-    file->next += total;
-    if (done) *done = total;
     return FILE_OK;
 }
 
 } // namespace
 
-uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
-                     uint32_t* done) {
-    return Transfer(file, static_cast<char*>(buffer), offset, count, done, pread, read);
+uint32_t FileSys_Read(const FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
+                      uint32_t* moved) {
+    return Transfer(file, static_cast<char*>(buffer), offset, count, moved, pread, read);
 }
 
-uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
-                      uint32_t* done) {
-    return Transfer(file, static_cast<const char*>(bytes), offset, count, done, pwrite, write);
+uint32_t FileSys_Write(const FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
+                       uint32_t* moved) {
+    return Transfer(file, static_cast<const char*>(bytes), offset, count, moved, pwrite, write);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
@@ -254,50 +198,10 @@ uint32_t File_Remove(const char* name) {
 namespace {
 
 // The temporary being written, kept where a signal handler can reach it.
-char g_tempName[PATH_MAX + 32] = "";
-volatile sig_atomic_t g_tempLive = 0;
-uint64_t g_tempSeed = 0;
+char tempName[PATH_MAX + 32] = "";
+volatile sig_atomic_t tempLive = 0;
 
 constexpr int MAX_LINKS = 40; // as the kernel follows at most
-constexpr int TEMP_TRIES = 100;
-constexpr size_t TEMP_LENGTH = 18; // ".~" + 12 random letters + ".tmp"
-
-// Twelve letters and digits that nobody can guess: from the system's random
-// source, or from the test seam's fixed sequence.
-void RandomLetters(char* out) {
-    uint64_t bits = 0;
-    if (g_tempSeed != 0) {
-        uint64_t z = (g_tempSeed += 0x9E3779B97F4A7C15u);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-        bits = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    } else if (getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
-        bits = static_cast<uint64_t>(time(nullptr)) * 6364136223846793005u ^
-               static_cast<uint64_t>(getpid()) << 32 ^ reinterpret_cast<uintptr_t>(&bits);
-    }
-    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyz012345";
-    for (int i = 0; i < 12; i++, bits >>= 5)
-        out[i] = LETTERS[bits & 31];
-}
-
-// Removes the folders made for a temporary, deepest first, while they are empty.
-void RemoveMadeDirs(FileHandle* file) {
-    for (uint32_t i = file->madeCount; i-- > 0;) {
-        char* end = file->name + file->made[i];
-        const char kept = *end;
-        *end = 0;
-        const int failed = rmdir(file->name);
-        *end = kept;
-        if (failed) break;
-    }
-}
-
-// The length of name's folder part, up to and with its last separator.
-size_t FolderLength(const char* name) {
-    const char* slash = std::strrchr(name, '/');
-    const char* back = std::strrchr(name, '\\');
-    if (back > slash) slash = back;
-    return slash ? static_cast<size_t>(slash - name) + 1 : 0;
-}
 
 // Whether a link on device dev lives in /proc, with the process's own files.
 bool IsProcessLink(dev_t dev) {
@@ -323,13 +227,22 @@ void SyncFolder(const char* name, size_t length) {
 
 } // namespace
 
+uint64_t FileSys_RandomBits() {
+    uint64_t bits = 0;
+    if (getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
+        bits = static_cast<uint64_t>(time(nullptr)) * 6364136223846793005u ^
+               static_cast<uint64_t>(getpid()) << 32 ^ reinterpret_cast<uintptr_t>(&bits);
+    }
+    return bits;
+}
+
 uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
     *target = nullptr;
     size_t length = std::strlen(name);
     char* current = static_cast<char*>(Mem_Alloc(length + 1));
     if (!current) return FILE_NOMEM;
     std::memcpy(current, name, length + 1);
-    ToSlashes(current);
+    FileName_ToNative(current);
     for (int links = 0;; links++) {
         struct stat st;
         if (length == 0 || current[length - 1] == '/') {
@@ -389,64 +302,42 @@ bool File_Same(const char* a, const char* b) {
            sa.st_ino == sb.st_ino;
 }
 
-uint32_t File_CheckWritable(const char* name) {
+uint32_t FileSys_RefusesWriters(const char* name) {
     // A file without a write bit is read-only for every user, the superuser
     // too, whom the system itself would let write it; so the read-only
     // attribute is on Windows.
     struct stat st;
     if (stat(name, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) return FILE_DENIED;
-    FileHandle* file = nullptr;
-    uint64_t size = 0;
-    const uint32_t result = File_Open(name, FILE_WRITE, &file, &size);
-    File_Close(file);
-    return result;
+    return FILE_OK;
 }
 
 uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
     *out = nullptr;
-    const size_t folder = FolderLength(target);
-    if (folder + TEMP_LENGTH >= sizeof g_tempName) return FILE_NOMEM;
-    std::memcpy(g_tempName, target, folder);
-    std::memcpy(g_tempName + folder, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
-    ToSlashes(g_tempName);
-    FileHandle* file =
-        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + folder + TEMP_LENGTH));
-    uint32_t* made = static_cast<uint32_t*>(Mem_Alloc(sizeof(uint32_t) * (folder + 1)));
-    if (!file || !made) {
-        Mem_Free(file);
-        Mem_Free(made);
-        return FILE_NOMEM;
-    }
-    std::memcpy(file->name, g_tempName, folder + TEMP_LENGTH + 1);
-    file->seekable = true;
-    file->owned = true;
-    file->next = 0;
-    file->made = made;
-    file->madeCount = 0;
+    const size_t folder = FileName_FolderLength(target);
+    if (folder + TEMP_LENGTH >= sizeof tempName) return FILE_NOMEM;
+    std::memcpy(tempName, target, folder);
+    std::memcpy(tempName + folder, TEMP_PATTERN, TEMP_LENGTH + 1);
+    FileName_ToNative(tempName);
     uint32_t error = 0;
-    if ((flags & FILE_MAKEDIRS) && folder > 1) {
-        file->name[folder - 1] = 0;
-        error = MakeDirs(file->name, made, &file->madeCount);
-        file->name[folder - 1] = '/';
-    }
+    FileHandle* file = FileTemp_New(target, folder, flags, &error);
+    if (!file) return FILE_NOMEM;
     // Signals wait while the name is registered and the file made, so that
     // a handler never finds a file of ours unregistered, nor a name unmade.
     sigset_t all, before;
     sigfillset(&all);
     int fd = -1;
     for (int i = 0; error == 0 && fd < 0 && i < TEMP_TRIES; i++) {
-        RandomLetters(file->name + folder + 2);
+        FileTemp_Letters(file->name + folder + TEMP_LETTERS);
         sigprocmask(SIG_BLOCK, &all, &before);
-        std::memcpy(g_tempName, file->name, folder + TEMP_LENGTH + 1);
+        std::memcpy(tempName, file->name, folder + TEMP_LENGTH + 1);
         fd = open(file->name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         error = fd < 0 && errno != EEXIST ? static_cast<uint32_t>(errno) : 0;
-        g_tempLive = fd >= 0;
+        tempLive = fd >= 0;
         sigprocmask(SIG_SETMASK, &before, nullptr);
     }
     if (fd < 0) {
-        RemoveMadeDirs(file);
-        Mem_Free(file->made);
-        Mem_Free(file);
+        FileTemp_RemoveMadeDirs(file);
+        FileHandle_Free(file);
         return error ? File_MapError(error) : FILE_ERROR;
     }
     // A replaced file keeps its owner where that is allowed, and its permissions.
@@ -457,25 +348,25 @@ uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
         }
         fchmod(fd, st.st_mode & 07777);
     }
-    file->fd = fd;
+    file->native = fd;
     *out = file;
     return FILE_OK;
 }
 
 const char* File_TempName() {
-    return g_tempName;
+    return tempName;
 }
 
 uint32_t File_Sync(FileHandle* file) {
-    if (fsync(file->fd) == 0) return FILE_OK;
+    if (fsync(file->native) == 0) return FILE_OK;
     return File_MapError(static_cast<uint32_t>(errno));
 }
 
 uint32_t File_Commit(FileHandle* temp, const char* target) {
     uint32_t result = File_Sync(temp);
-    if (close(temp->fd) != 0 && result == FILE_OK)
+    if (close(temp->native) != 0 && result == FILE_OK)
         result = File_MapError(static_cast<uint32_t>(errno));
-    temp->fd = -1;
+    temp->native = -1;
     // Only an ordinary file is ever replaced, whatever came between: never a
     // device, a folder or a link put in its place.
     struct stat st;
@@ -486,29 +377,27 @@ uint32_t File_Commit(FileHandle* temp, const char* target) {
         File_Discard(temp);
         return result;
     }
-    g_tempLive = 0;
+    tempLive = 0;
     // The rename is an entry of the folder, and each folder made for it an
     // entry of its parent: they last once those folders are synced.
-    SyncFolder(target, FolderLength(target));
+    SyncFolder(target, FileName_FolderLength(target));
     for (uint32_t i = temp->madeCount; i-- > 0;) {
         size_t parent = temp->made[i];
         while (parent > 0 && temp->name[parent - 1] != '/')
             parent--;
         SyncFolder(temp->name, parent);
     }
-    Mem_Free(temp->made);
-    Mem_Free(temp);
+    FileHandle_Free(temp);
     return FILE_OK;
 }
 
 void File_Discard(FileHandle* temp) {
     if (!temp) return;
-    if (temp->fd >= 0) close(temp->fd);
+    if (temp->native >= 0) close(temp->native);
     unlink(temp->name);
-    g_tempLive = 0;
-    RemoveMadeDirs(temp);
-    Mem_Free(temp->made);
-    Mem_Free(temp);
+    tempLive = 0;
+    FileTemp_RemoveMadeDirs(temp);
+    FileHandle_Free(temp);
 }
 
 uint32_t File_OpenScratch(FileHandle** out) {
@@ -516,16 +405,14 @@ uint32_t File_OpenScratch(FileHandle** out) {
     const char* folder = getenv("TMPDIR");
     if (!folder || !*folder) folder = "/tmp";
     const size_t length = std::strlen(folder);
-    FileHandle* file =
-        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length + 1 + TEMP_LENGTH));
+    FileHandle* file = FileHandle_New(folder, length, length + 1 + TEMP_LENGTH);
     if (!file) return FILE_NOMEM;
-    std::memcpy(file->name, folder, length);
     file->name[length] = '/';
-    std::memcpy(file->name + length + 1, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    std::memcpy(file->name + length + 1, TEMP_PATTERN, TEMP_LENGTH + 1);
     // Unlinked as soon as it is made, so that nothing is left of it however the process ends.
     int fd = -1, error = 0;
     for (int i = 0; fd < 0 && error == 0 && i < TEMP_TRIES; i++) {
-        RandomLetters(file->name + length + 3);
+        FileTemp_Letters(file->name + length + 1 + TEMP_LETTERS);
         fd = open(file->name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         error = fd < 0 && errno != EEXIST ? errno : 0;
     }
@@ -534,19 +421,12 @@ uint32_t File_OpenScratch(FileHandle** out) {
         return error ? File_MapError(static_cast<uint32_t>(error)) : FILE_ERROR;
     }
     unlink(file->name);
-    file->fd = fd;
-    file->seekable = file->owned = true;
-    file->next = 0;
-    file->madeCount = 0;
-    file->made = nullptr;
+    file->native = fd;
+    file->seekable = true;
     *out = file;
     return FILE_OK;
 }
 
 void File_RemoveLiveTemp() {
-    if (g_tempLive) unlink(g_tempName);
-}
-
-void File_SeedTempNames(uint64_t seed) {
-    g_tempSeed = seed;
+    if (tempLive) unlink(tempName);
 }

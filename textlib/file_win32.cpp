@@ -11,20 +11,10 @@
 #include <cstring>
 
 #include "textlib/conv.h"
-#include "textlib/file.h"
+#include "textlib/file_common.h"
 #include "textlib/mem.h"
 
 static_assert(FILE_CREATE == 4, "<windows.h> must come before textlib/file.h");
-
-struct FileHandle {
-    HANDLE handle;
-    bool seekable;
-    bool owned;         // closed by File_Close; not so for a standard handle
-    uint64_t next;      // a sequential file's offset: where the next transfer goes
-    uint32_t madeCount; // folders made for a temporary: their lengths as prefixes of name
-    uint32_t* made;
-    char name[1];
-};
 
 namespace {
 
@@ -79,42 +69,23 @@ uint32_t File_MapError(uint32_t error) {
     }
 }
 
-namespace {
-
-// File_MakeDirs, also noting the length of each folder it made in
-// made[(*count)++] when made is given (room for one per separator and one).
-uint32_t MakeDirs(char* path, uint32_t* made, uint32_t* count) {
-    char* cut = std::strrchr(path, '\\');
-    if (cut && cut != path && cut[-1] != '\\') {
-        *cut = 0;
-        MakeDirs(path, made, count);
-        *cut = '\\';
-    }
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return 0;
-    if (!CreateDirectoryA(path, nullptr)) return GetLastError();
-    if (made) made[(*count)++] = static_cast<uint32_t>(std::strlen(path));
-    return 0;
+bool FileSys_Exists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-} // namespace
+uint32_t FileSys_MakeDir(const char* path) {
+    return CreateDirectoryA(path, nullptr) ? 0 : GetLastError();
+}
 
-uint32_t File_MakeDirs(char* path) {
-    return MakeDirs(path, nullptr, nullptr);
+bool FileSys_RemoveDir(const char* path) {
+    return RemoveDirectoryA(path) != 0;
 }
 
 uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t* size) {
     *out = nullptr;
     const char* ansi = Conv_Utf8ToAnsi(name);
-    if (!ansi) return FILE_NOMEM;
-    const size_t length = std::strlen(ansi);
-    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length));
+    FileHandle* file = ansi ? FileHandle_ForOpen(ansi, flags) : nullptr;
     if (!file) return FILE_NOMEM;
-    std::memcpy(file->name, ansi, length + 1);
-    const bool makeDirs = (flags & FILE_CREATE) && (flags & FILE_MAKEDIRS);
-    if (makeDirs)
-        for (char* p = file->name; *p; ++p)
-            if (*p == '/') *p = '\\';
-
     DWORD access;
     DWORD share;
     DWORD disposition;
@@ -134,26 +105,18 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     // A reserved name is told apart before it is opened: opening a serial
     // line can wait for its carrier.
     const bool dataOnly = (flags & FILE_NODEVICE) && !(flags & FILE_WRITE);
+    const bool makeDirs = (flags & FILE_CREATE) && (flags & FILE_MAKEDIRS);
     const int reserved = (flags & FILE_NODEVICE) ? ReservedDevice(file->name) : 0;
     if (reserved == 2 || (reserved == 1 && dataOnly)) {
         Mem_Free(file);
         return FILE_DEVICE;
     }
     HANDLE handle = CreateFileA(file->name, access, share, nullptr, disposition, 0, nullptr);
-    DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    if (handle == INVALID_HANDLE_VALUE && error == ERROR_PATH_NOT_FOUND && makeDirs) {
-        char* cut = std::strrchr(file->name, '\\');
-        if (cut) {
-            *cut = 0;
-            DWORD made = File_MakeDirs(file->name);
-            *cut = '\\';
-            if (made == 0) {
-                handle = CreateFileA(file->name, access, share, nullptr, disposition, 0, nullptr);
-                if (handle == INVALID_HANDLE_VALUE) error = GetLastError();
-            } else {
-                error = made;
-            }
-        }
+    uint32_t error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (handle == INVALID_HANDLE_VALUE && error == ERROR_PATH_NOT_FOUND && makeDirs &&
+        FileName_MakeParent(file->name, &error)) {
+        handle = CreateFileA(file->name, access, share, nullptr, disposition, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) error = GetLastError();
     }
     if (handle == INVALID_HANDLE_VALUE) {
         // A folder is refused as access denied; it is told as what it is.
@@ -173,18 +136,13 @@ uint32_t File_Open(const char* name, uint32_t flags, FileHandle** out, uint64_t*
     DWORD high = 0;
     DWORD low = GetFileSize(handle, &high);
     *size = (static_cast<uint64_t>(high) << 32) | low;
-    file->handle = handle;
+    file->native = handle;
     file->seekable = type == FILE_TYPE_DISK;
-    file->owned = true;
-    file->next = 0;
-    file->madeCount = 0;
-    file->made = nullptr;
     *out = file;
     return FILE_OK;
 }
 
-uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
-    *out = nullptr;
+uint32_t FileSys_Standard(uint32_t which, FileNative* native) {
     HANDLE handle = which == FILE_STDIN    ? GetStdHandle(STD_INPUT_HANDLE)
                     : which == FILE_STDOUT ? GetStdHandle(STD_OUTPUT_HANDLE)
                                            : INVALID_HANDLE_VALUE;
@@ -193,29 +151,17 @@ uint32_t File_OpenStandard(uint32_t which, FileHandle** out) {
     if (which == FILE_STDIN && GetFileType(handle) == FILE_TYPE_CHAR &&
         !GetConsoleMode(handle, &mode))
         return FILE_DEVICE; // NUL, a serial line: no console's input
-    FileHandle* file = static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + 1));
-    if (!file) return FILE_NOMEM;
-    // Read in order even when it is a file: the stream may not stand at its start.
-    *file = FileHandle{handle, false, false, 0, 0, nullptr, {'-'}};
-    file->name[1] = 0;
-    *out = file;
+    *native = handle;
     return FILE_OK;
 }
 
-bool File_IsSeekable(const FileHandle* file) {
-    return file->seekable;
+void FileSys_Close(FileNative native) {
+    CloseHandle(native);
 }
 
 bool File_IsTerminal(const FileHandle* file) {
     DWORD mode = 0;
-    return GetFileType(file->handle) == FILE_TYPE_CHAR && GetConsoleMode(file->handle, &mode);
-}
-
-uint32_t File_Close(FileHandle* file) {
-    if (!file) return FILE_OK;
-    if (file->owned) CloseHandle(file->handle);
-    Mem_Free(file);
-    return FILE_OK;
+    return GetFileType(file->native) == FILE_TYPE_CHAR && GetConsoleMode(file->native, &mode);
 }
 
 namespace {
@@ -225,21 +171,20 @@ namespace {
 // (a pipe hands out what its writer wrote) until its end: a pipe whose
 // writer has gone answers ERROR_BROKEN_PIPE, which is its end of data.
 template <typename Buffer, typename Op>
-uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count, uint32_t* done,
-                  Op op) {
+uint32_t Transfer(const FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t count,
+                  uint32_t* moved, Op op) {
     if (file->seekable) {
-        const uint32_t result = Seek(file->handle, offset);
+        const uint32_t result = Seek(file->native, offset);
         if (result != FILE_OK) return result;
-        DWORD moved = 0;
-        if (!op(file->handle, buffer, count, &moved, nullptr)) return File_MapError(GetLastError());
-        if (done) *done = moved;
+        DWORD once = 0;
+        if (!op(file->native, buffer, count, &once, nullptr)) return File_MapError(GetLastError());
+        *moved = once;
         return FILE_OK;
     }
-    if (offset != file->next) return FILE_ERROR;
-    uint32_t total = 0;
+    uint32_t& total = *moved;
     while (total < count) {
         DWORD moved = 0;
-        if (!op(file->handle, buffer + total, count - total, &moved, nullptr)) {
+        if (!op(file->native, buffer + total, count - total, &moved, nullptr)) {
             const DWORD error = GetLastError();
             if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
             if (total == 0) return File_MapError(error);
@@ -248,21 +193,19 @@ uint32_t Transfer(FileHandle* file, Buffer* buffer, uint64_t offset, uint32_t co
         if (moved == 0) break;
         total += moved;
     }
-    file->next += total;
-    if (done) *done = total;
     return FILE_OK;
 }
 
 } // namespace
 
-uint32_t File_ReadAt(FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
-                     uint32_t* done) {
-    return Transfer(file, static_cast<char*>(buffer), offset, count, done, ReadFile);
+uint32_t FileSys_Read(const FileHandle* file, void* buffer, uint64_t offset, uint32_t count,
+                      uint32_t* moved) {
+    return Transfer(file, static_cast<char*>(buffer), offset, count, moved, ReadFile);
 }
 
-uint32_t File_WriteAt(FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
-                      uint32_t* done) {
-    return Transfer(file, static_cast<const char*>(bytes), offset, count, done, WriteFile);
+uint32_t FileSys_Write(const FileHandle* file, const void* bytes, uint64_t offset, uint32_t count,
+                       uint32_t* moved) {
+    return Transfer(file, static_cast<const char*>(bytes), offset, count, moved, WriteFile);
 }
 
 uint32_t File_Replace(const char* source, const char* target) {
@@ -288,39 +231,11 @@ namespace {
 
 // The temporary being written: its ANSI name for the control handler, its
 // UTF-8 name for messages.
-char g_tempName[MAX_PATH * 4] = "";
-char g_tempUtf8[MAX_PATH * 4] = "";
-volatile LONG g_tempLive = 0;
-uint64_t g_tempSeed = 0;
+char tempName[MAX_PATH * 4] = "";
+char tempUtf8[MAX_PATH * 4] = "";
+volatile LONG tempLive = 0;
 
-constexpr int TEMP_TRIES = 100;
-constexpr size_t TEMP_LENGTH = 18; // ".~" + 12 random letters + ".tmp"
 constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// Twelve letters and digits that nobody can guess: from the system's random
-// source, or from the test seam's fixed sequence.
-void RandomLetters(char* out) {
-    uint64_t bits = 0;
-    if (g_tempSeed != 0) {
-        uint64_t z = (g_tempSeed += 0x9E3779B97F4A7C15u);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-        bits = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    } else if (!RtlGenRandom(&bits, sizeof bits)) {
-        bits = (static_cast<uint64_t>(GetTickCount()) << 32 ^ GetCurrentProcessId()) *
-               6364136223846793005u;
-    }
-    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyz012345";
-    for (int i = 0; i < 12; i++, bits >>= 5)
-        out[i] = LETTERS[bits & 31];
-}
-
-// The length of name's folder part, up to and with its last separator.
-size_t FolderLength(const char* name) {
-    const char* slash = std::strrchr(name, '/');
-    const char* back = std::strrchr(name, '\\');
-    if (back > slash) slash = back;
-    return slash ? static_cast<size_t>(slash - name) + 1 : 0;
-}
 
 // Copies the ANSI form of a UTF-8 name into out (size bytes); false when it
 // cannot be converted or does not fit.
@@ -329,18 +244,6 @@ bool ToAnsi(const char* name, char* out, size_t size) {
     if (!ansi || std::strlen(ansi) >= size) return false;
     std::strcpy(out, ansi);
     return true;
-}
-
-// Removes the folders made for a temporary, deepest first, while they are empty.
-void RemoveMadeDirs(FileHandle* file) {
-    for (uint32_t i = file->madeCount; i-- > 0;) {
-        char* end = file->name + file->made[i];
-        const char kept = *end;
-        *end = 0;
-        const BOOL removed = RemoveDirectoryA(file->name);
-        *end = kept;
-        if (!removed) break;
-    }
 }
 
 // The final name of an open file as an ANSI path, through the function that
@@ -361,6 +264,15 @@ bool FinalName(HANDLE handle, char* out, DWORD size) {
 }
 
 } // namespace
+
+uint64_t FileSys_RandomBits() {
+    uint64_t bits = 0;
+    if (!RtlGenRandom(&bits, sizeof bits)) {
+        bits = (static_cast<uint64_t>(GetTickCount()) << 32 ^ GetCurrentProcessId()) *
+               6364136223846793005u;
+    }
+    return bits;
+}
 
 uint32_t File_Resolve(const char* name, char** target, uint32_t* kind) {
     *target = nullptr;
@@ -429,7 +341,7 @@ bool File_Same(const char* a, const char* b) {
            info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-uint32_t File_CheckWritable(const char* name) {
+uint32_t FileSys_RefusesWriters(const char* name) {
     char ansi[MAX_PATH * 4];
     if (!ToAnsi(name, ansi, sizeof ansi)) return FILE_NOMEM;
     // The read-only attribute refuses writers even where the system would
@@ -437,84 +349,59 @@ uint32_t File_CheckWritable(const char* name) {
     const DWORD attributes = GetFileAttributesA(ansi);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return FILE_DENIED;
-    FileHandle* file = nullptr;
-    uint64_t size = 0;
-    const uint32_t result = File_Open(name, FILE_WRITE, &file, &size);
-    File_Close(file);
-    return result;
+    return FILE_OK;
 }
 
 uint32_t File_CreateTemp(const char* target, uint32_t flags, FileHandle** out) {
     *out = nullptr;
-    g_tempUtf8[0] = 0;
+    tempUtf8[0] = 0;
     char ansi[MAX_PATH * 4];
     if (!ToAnsi(target, ansi, sizeof ansi)) return FILE_NOMEM;
-    const size_t folder = FolderLength(ansi), folderUtf8 = FolderLength(target);
-    if (folder + TEMP_LENGTH >= sizeof g_tempName || folderUtf8 + TEMP_LENGTH >= sizeof g_tempUtf8)
+    const size_t folder = FileName_FolderLength(ansi), folderUtf8 = FileName_FolderLength(target);
+    if (folder + TEMP_LENGTH >= sizeof tempName || folderUtf8 + TEMP_LENGTH >= sizeof tempUtf8)
         return FILE_NOMEM;
-    std::memcpy(g_tempUtf8, target, folderUtf8);
-    std::memcpy(g_tempUtf8 + folderUtf8, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
-    FileHandle* file =
-        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + folder + TEMP_LENGTH));
-    uint32_t* made = static_cast<uint32_t*>(Mem_Alloc(sizeof(uint32_t) * (folder + 1)));
-    if (!file || !made) {
-        Mem_Free(file);
-        Mem_Free(made);
-        return FILE_NOMEM;
-    }
-    std::memcpy(file->name, ansi, folder);
-    std::memcpy(file->name + folder, g_tempUtf8 + folderUtf8, TEMP_LENGTH + 1);
-    for (char* p = file->name; *p; ++p)
-        if (*p == '/') *p = '\\';
-    file->seekable = true;
-    file->owned = true;
-    file->next = 0;
-    file->made = made;
-    file->madeCount = 0;
-    DWORD error = 0;
-    if ((flags & FILE_MAKEDIRS) && folder > 1) {
-        file->name[folder - 1] = 0;
-        error = MakeDirs(file->name, made, &file->madeCount);
-        file->name[folder - 1] = '\\';
-    }
+    std::memcpy(tempUtf8, target, folderUtf8);
+    std::memcpy(tempUtf8 + folderUtf8, TEMP_PATTERN, TEMP_LENGTH + 1);
+    uint32_t error = 0;
+    FileHandle* file = FileTemp_New(ansi, folder, flags, &error);
+    if (!file) return FILE_NOMEM;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int i = 0; error == 0 && handle == INVALID_HANDLE_VALUE && i < TEMP_TRIES; i++) {
-        RandomLetters(file->name + folder + 2);
-        std::memcpy(g_tempUtf8 + folderUtf8 + 2, file->name + folder + 2, 12);
-        InterlockedExchange(&g_tempLive, 0);
-        std::memcpy(g_tempName, file->name, folder + TEMP_LENGTH + 1);
+        FileTemp_Letters(file->name + folder + TEMP_LETTERS);
+        std::memcpy(tempUtf8 + folderUtf8 + TEMP_LETTERS, file->name + folder + TEMP_LETTERS, 12);
+        InterlockedExchange(&tempLive, 0);
+        std::memcpy(tempName, file->name, folder + TEMP_LENGTH + 1);
         handle = CreateFileA(file->name, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         error = GetLastError();
         if (handle != INVALID_HANDLE_VALUE)
-            InterlockedExchange(&g_tempLive, 1);
+            InterlockedExchange(&tempLive, 1);
         else if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
             error = 0;
     }
     if (handle == INVALID_HANDLE_VALUE) {
-        RemoveMadeDirs(file);
-        Mem_Free(file->made);
-        Mem_Free(file);
+        FileTemp_RemoveMadeDirs(file);
+        FileHandle_Free(file);
         return error ? File_MapError(error) : FILE_ERROR;
     }
-    file->handle = handle;
+    file->native = handle;
     *out = file;
     return FILE_OK;
 }
 
 const char* File_TempName() {
-    return g_tempUtf8;
+    return tempUtf8;
 }
 
 uint32_t File_Sync(FileHandle* file) {
-    if (FlushFileBuffers(file->handle)) return FILE_OK;
+    if (FlushFileBuffers(file->native)) return FILE_OK;
     return File_MapError(GetLastError());
 }
 
 uint32_t File_Commit(FileHandle* temp, const char* target) {
     uint32_t result = File_Sync(temp);
-    CloseHandle(temp->handle);
-    temp->handle = INVALID_HANDLE_VALUE;
+    CloseHandle(temp->native);
+    temp->native = INVALID_HANDLE_VALUE;
     char to[MAX_PATH * 4];
     if (result == FILE_OK && !ToAnsi(target, to, sizeof to)) result = FILE_NOMEM;
     // Only an ordinary file is ever replaced, never a device such as NUL,
@@ -533,20 +420,18 @@ uint32_t File_Commit(FileHandle* temp, const char* target) {
         File_Discard(temp);
         return result;
     }
-    InterlockedExchange(&g_tempLive, 0);
-    Mem_Free(temp->made);
-    Mem_Free(temp);
+    InterlockedExchange(&tempLive, 0);
+    FileHandle_Free(temp);
     return FILE_OK;
 }
 
 void File_Discard(FileHandle* temp) {
     if (!temp) return;
-    if (temp->handle != INVALID_HANDLE_VALUE) CloseHandle(temp->handle);
+    if (temp->native != INVALID_HANDLE_VALUE) CloseHandle(temp->native);
     DeleteFileA(temp->name);
-    InterlockedExchange(&g_tempLive, 0);
-    RemoveMadeDirs(temp);
-    Mem_Free(temp->made);
-    Mem_Free(temp);
+    InterlockedExchange(&tempLive, 0);
+    FileTemp_RemoveMadeDirs(temp);
+    FileHandle_Free(temp);
 }
 
 uint32_t File_OpenScratch(FileHandle** out) {
@@ -554,16 +439,14 @@ uint32_t File_OpenScratch(FileHandle** out) {
     char folder[MAX_PATH + 1];
     const DWORD length = GetTempPathA(sizeof folder, folder);
     if (length == 0 || length >= sizeof folder) return FILE_ERROR;
-    FileHandle* file =
-        static_cast<FileHandle*>(Mem_Alloc(sizeof(FileHandle) + length + TEMP_LENGTH));
+    FileHandle* file = FileHandle_New(folder, length, length + TEMP_LENGTH);
     if (!file) return FILE_NOMEM;
-    std::memcpy(file->name, folder, length);
-    std::memcpy(file->name + length, ".~XXXXXXXXXXXX.tmp", TEMP_LENGTH + 1);
+    std::memcpy(file->name + length, TEMP_PATTERN, TEMP_LENGTH + 1);
     // Deleted by the system with its last handle, however the process ends.
     HANDLE handle = INVALID_HANDLE_VALUE;
     DWORD error = 0;
     for (int i = 0; handle == INVALID_HANDLE_VALUE && error == 0 && i < TEMP_TRIES; i++) {
-        RandomLetters(file->name + length + 2);
+        FileTemp_Letters(file->name + length + TEMP_LETTERS);
         handle = CreateFileA(file->name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -573,19 +456,12 @@ uint32_t File_OpenScratch(FileHandle** out) {
         Mem_Free(file);
         return error ? File_MapError(error) : FILE_ERROR;
     }
-    file->handle = handle;
-    file->seekable = file->owned = true;
-    file->next = 0;
-    file->madeCount = 0;
-    file->made = nullptr;
+    file->native = handle;
+    file->seekable = true;
     *out = file;
     return FILE_OK;
 }
 
 void File_RemoveLiveTemp() {
-    if (g_tempLive) DeleteFileA(g_tempName);
-}
-
-void File_SeedTempNames(uint64_t seed) {
-    g_tempSeed = seed;
+    if (tempLive) DeleteFileA(tempName);
 }

@@ -6,26 +6,25 @@
 #include <cstring>
 
 namespace {
-int64_t g_count = 0;      // allocations since the seam was last set
-int64_t g_failAt = 0;     // 0: off; otherwise the allocation number that fails
-bool g_failAfter = false; // every allocation from g_failAt on fails
-size_t g_live = 0;        // bytes in blocks not yet freed
-size_t g_peak = 0;        // the most g_live has been since the seam was last set
+int64_t allocCount = 0; // allocations since the seam was last set
+int64_t failAt = 0;     // 0: off; otherwise the allocation number that fails
+bool failAfter = false; // every allocation from failAt on fails
+size_t liveBytes = 0;   // bytes in blocks not yet freed
+size_t peakBytes = 0;   // the most liveBytes has been since the seam was last set
 // Each block carries its size in front of it, padded so that the block keeps
 // the alignment malloc gives.
 const size_t HEADER = 16;
 } // namespace
 
 void* Mem_Alloc(size_t size) {
-    ++g_count;
-    if (g_failAt > 0 && (g_count == g_failAt || (g_failAfter && g_count > g_failAt)))
-        return nullptr;
+    ++allocCount;
+    if (failAt > 0 && (allocCount == failAt || (failAfter && allocCount > failAt))) return nullptr;
     if (size > SIZE_MAX - HEADER) return nullptr;
     char* block = static_cast<char*>(std::malloc(size + HEADER));
     if (!block) return nullptr;
     std::memcpy(block, &size, sizeof size);
-    g_live += size;
-    if (g_live > g_peak) g_peak = g_live;
+    liveBytes += size;
+    if (liveBytes > peakBytes) peakBytes = liveBytes;
     return block + HEADER;
 }
 
@@ -40,23 +39,23 @@ void Mem_Free(void* block) {
     char* start = static_cast<char*>(block) - HEADER;
     size_t size;
     std::memcpy(&size, start, sizeof size);
-    g_live -= size;
+    liveBytes -= size;
     std::free(start);
 }
 
 void Mem_FailNth(int64_t nth, bool failAllAfter) {
-    g_count = 0;
-    g_peak = g_live;
-    g_failAt = nth > 0 ? nth : 0;
-    g_failAfter = failAllAfter;
+    allocCount = 0;
+    peakBytes = liveBytes;
+    failAt = nth > 0 ? nth : 0;
+    failAfter = failAllAfter;
 }
 
 int64_t Mem_AllocCount() {
-    return g_count;
+    return allocCount;
 }
 
 size_t Mem_PeakBytes() {
-    return g_peak;
+    return peakBytes;
 }
 
 bool Mem_GrowBlock(void** items, int32_t* capacity, int32_t count, int64_t need, size_t size,

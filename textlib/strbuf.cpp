@@ -7,7 +7,7 @@
 
 namespace {
 
-StrBuf g_null = {g_null.inlineData, 1, 0, {}};
+StrBuf nullBuf = {nullBuf.inlineData, 1, 0, {}};
 
 bool IsAsciiSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -46,7 +46,7 @@ void Assign(StrBuf* buf, const char* bytes, int64_t count) {
 
 } // namespace
 
-StrBuf* const StrBuf_Null = &g_null;
+StrBuf* const StrBuf_Null = &nullBuf;
 
 StrBuf* StrBuf_New() {
     StrBuf* buf = static_cast<StrBuf*>(Mem_AllocZero(sizeof(StrBuf)));

@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <cstdint>
 
+// The button's width in pixels in every dialog's fields.
+constexpr int BROWSE_BUTTON_WIDTH = 18;
+
 // One per attached edit control, kept in its user data (GWLP_USERDATA).
 struct BrowseEditState {
     uint32_t command;    // posted as WM_COMMAND(LOWORD(command), 0)

@@ -12,13 +12,6 @@
 #include "dialogs/dlgutil.h"
 #include "resources/resource.h"
 
-const TileFormatEntry tileFormatTable[TILE_FORMAT_ROWS] = {
-    {IDS_FORMAT_ROW0 + 0, "BITMAP_1BPP", 1, 0}, {IDS_FORMAT_ROW0 + 1, "BITMAP_2BPP", 2, 2},
-    {IDS_FORMAT_ROW0 + 2, "BITMAP_3BPP", 3, 4}, {IDS_FORMAT_ROW0 + 3, "BITMAP_4BPP", 4, 5},
-    {IDS_FORMAT_ROW0 + 4, "BITMAP_8BPP", 8, 7}, {IDS_FORMAT_ROW0 + 5, "BITMAP_1BPP", 1, 1},
-    {IDS_FORMAT_ROW0 + 6, "BITMAP_2BPP", 2, 3}, {IDS_FORMAT_ROW0 + 7, "BITMAP_4BPP", 4, 6},
-};
-
 namespace {
 
 PopupExchange exchange;    // between a launcher and its popup
@@ -94,8 +87,9 @@ void Grid_OnEnter(HWND popup) {
 }
 
 void FillColourBox(HWND box) {
-    for (const TileFormatEntry& row : tileFormatTable)
-        Combo_AddRow(box, row.textId, row.iconKey);
+    // The string table holds the rows' texts in the table's order.
+    for (int i = 0; i < TILE_FORMAT_ROWS; ++i)
+        Combo_AddRow(box, IDS_FORMAT_ROW0 + i, TILE_FORMAT_TABLE[i].iconKey);
     Combo_AttachIcons(box, 1);
 }
 
@@ -106,7 +100,7 @@ BOOL Format_OnInit(HWND popup) {
     HWND box = GetDlgItem(popup, IDC_POPUP_COLOURS);
     FillColourBox(box);
     for (int i = 0; i < TILE_FORMAT_ROWS; ++i) {
-        if (tileFormatTable[i].formatId == working.format.formatId) {
+        if (TILE_FORMAT_TABLE[i].formatId == working.format.formatId) {
             rememberedRow = i;
             break;
         }
@@ -119,14 +113,10 @@ BOOL Format_OnInit(HWND popup) {
 void Format_OnEnter(HWND popup) {
     int row = static_cast<int>(SendDlgItemMessageA(popup, IDC_POPUP_COLOURS, CB_GETCURSEL, 0, 0));
     if (row >= 0 && row < TILE_FORMAT_ROWS) rememberedRow = row;
-    TileFormat& f = working.format;
-    f.width = static_cast<uint16_t>(ReadAcross(popup));
-    f.height = static_cast<uint16_t>(ReadDown(popup));
-    f.bitsPerPixel = tileFormatTable[rememberedRow].bitsPerPixel;
-    f.formatId = tileFormatTable[rememberedRow].formatId;
-    TileBytes size = Tile_ByteSize(f.width, f.height, f.bitsPerPixel);
-    f.tileBytes = static_cast<uint32_t>(size.bytes);
-    f.stride = static_cast<uint16_t>(size.stride);
+    const TileFormatRow& chosen = TILE_FORMAT_TABLE[rememberedRow];
+    working.format = Tile_MakeFormat(static_cast<uint16_t>(ReadAcross(popup)),
+                                     static_cast<uint16_t>(ReadDown(popup)), chosen.bitsPerPixel,
+                                     chosen.inverted);
     exchange = working;
     Popup_End(popup, IDOK);
 }

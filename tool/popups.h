@@ -7,7 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include "engine/tilemap.h"
+#include "engine/tile.h"
 
 // Lowest and highest values across (columns, width) and down (rows, height).
 struct PopupLimits {
@@ -25,16 +25,6 @@ struct PopupExchange {
     int32_t rows;
     PopupLimits limits;
 };
-
-// A row of the bitmap format popup's colour box.
-struct TileFormatEntry {
-    int textId;
-    const char* iconKey;
-    uint16_t bitsPerPixel;
-    uint32_t formatId;
-};
-constexpr int TILE_FORMAT_ROWS = 8;
-extern const TileFormatEntry tileFormatTable[TILE_FORMAT_ROWS];
 
 // Opens the grid popup under dialog's field fieldId. Returns 1 when the user
 // confirmed (columns and rows hold the new values, within the limits), else

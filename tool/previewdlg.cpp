@@ -27,7 +27,6 @@ namespace {
 
 constexpr int UTF8_NAME_SIZE = 520;
 constexpr int TEXT_SIZE = 512;
-constexpr int BROWSE_WIDTH = 18;
 constexpr uint32_t MAX_ZOOM = 8;
 
 struct PreviewData {
@@ -299,7 +298,7 @@ BOOL Preview_OnInit(HWND dialog, PreviewData* d) {
     HWND palette = GetDlgItem(dialog, IDC_PREVIEW_PALETTE);
     SendMessageA(palette, EM_LIMITTEXT, DLG_PATH_SIZE - 1, 0);
     SetWindowTextA(palette, r->paletteName);
-    BrowseEdit_Attach(palette, IDM_PREVIEW_BROWSE_PALETTE, BROWSE_WIDTH);
+    BrowseEdit_Attach(palette, IDM_PREVIEW_BROWSE_PALETTE, BROWSE_BUTTON_WIDTH);
     d->checked = -1;
     if (ToUtf8(r->patternName, d->pattern))
         RunPattern(d);
@@ -321,7 +320,8 @@ void Preview_OnBrowsePalette(HWND dialog, PreviewData* d) {
     GetDlgItemTextA(dialog, IDC_PREVIEW_PALETTE, name, sizeof name);
     PathRemoveBlanksA(name);
     if (!PathFileExistsA(name)) name[0] = '\0';
-    Tool_MakeFilter(filter, sizeof filter, IDS_PREVIEW_PALETTE_FILTER, "*.pal;*.bin");
+    Dlg_MakeFilter(filter, sizeof filter, IDS_PREVIEW_PALETTE_FILTER, "*.pal;*.bin",
+                   IDS_TOOL_ALL_FILES);
     if (!FileDlg_Run(dialog, GetOpenFileNameA, filter, "pal", name, sizeof name)) return;
     Path_MakeStartRelative(name, sizeof name);
     SetDlgItemTextA(dialog, IDC_PREVIEW_PALETTE, name);
@@ -335,7 +335,8 @@ void Preview_OnApply(HWND dialog, PreviewData* d) {
     char folder[MAX_PATH] = "", name[DLG_PATH_SIZE] = "", filter[512], title[128];
     if (GetFullPathNameA(r->graphicName, sizeof folder, folder, nullptr))
         PathRemoveFileSpecA(folder);
-    Tool_MakeFilter(filter, sizeof filter, IDS_TOOL_GRAPHIC_FILTER, "*.bin;*.dat");
+    Dlg_MakeFilter(filter, sizeof filter, IDS_TOOL_GRAPHIC_FILTER, "*.bin;*.dat",
+                   IDS_TOOL_ALL_FILES);
     Dlg_Format(title, sizeof title, IDS_PREVIEW_SAVE_TITLE);
     if (!FileDlg_Run(dialog, GetSaveFileNameA, filter, "bin", name, sizeof name, title, folder))
         return;

@@ -22,11 +22,9 @@
 
 namespace {
 
-constexpr int BROWSE_BUTTON_WIDTH = 18;
 constexpr int COUNT_TEXT_LIMIT = 9; // "2,073,600"
 constexpr int OFFSET_TEXT_LIMIT = 10;
 constexpr int32_t COUNT_DEFAULT = 256;
-constexpr int LABEL_SIZE = 64;
 constexpr int UTF8_NAME_SIZE = 520;
 constexpr PopupLimits GRID_LIMITS = {1, 1, 1920, 1080};
 constexpr PopupLimits FORMAT_LIMITS = {1, 1, 64, 64};
@@ -44,11 +42,6 @@ constexpr int METHOD_ROWS = sizeof(methods) / sizeof(methods[0]);
 
 ToolSettings settings;
 bool settingsLoaded = false;
-
-void LoadText(int id, char* text, int size) {
-    text[0] = '\0';
-    LoadStringA(GetModuleHandleA(nullptr), id, text, size);
-}
 
 void ShowFormat(HWND dialog) {
     const TileFormat& f = TileMap_Job()->format;
@@ -143,7 +136,7 @@ void Tool_OnBrowse(HWND dialog, int field, FileChooser chooser, int labelId, con
         name[0] = '\0';
     }
     char filter[4 * LABEL_SIZE];
-    Tool_MakeFilter(filter, sizeof(filter), labelId, pattern);
+    Dlg_MakeFilter(filter, sizeof(filter), labelId, pattern, IDS_TOOL_ALL_FILES);
     if (FileDlg_Run(dialog, chooser, filter, defaultExt, name, sizeof(name))) {
         Path_MakeStartRelative(name, sizeof(name));
         SetDlgItemTextA(dialog, field, name);
@@ -290,30 +283,15 @@ BOOL Tool_OnDropFiles(HWND dialog, HDROP drop) {
 
 } // namespace
 
-void Tool_MakeFilter(char* filter, int size, int labelId, const char* pattern) {
-    char label[LABEL_SIZE], all[LABEL_SIZE];
-    LoadText(labelId, label, sizeof(label));
-    LoadText(IDS_TOOL_ALL_FILES, all, sizeof(all));
-    const char* parts[] = {label, pattern, all, "*.*"};
-    char* at = filter;
-    for (const char* part : parts) {
-        const size_t n = strlen(part) + 1;
-        if (at + n >= filter + size) break; // the rest would not fit
-        memcpy(at, part, n);
-        at += n;
-    }
-    *at = '\0';
-}
-
 ToolSettings* Tool_Settings() {
     if (!settingsLoaded) Tool_ResetSettings();
     return &settings;
 }
 
 void Tool_ResetSettings() {
-    LoadText(IDS_TOOL_START_PATTERN, settings.patternName, sizeof(settings.patternName));
-    LoadText(IDS_TOOL_START_OUTPUT, settings.outputName, sizeof(settings.outputName));
-    LoadText(IDS_TOOL_START_INPUT, settings.inputName, sizeof(settings.inputName));
+    Dlg_LoadText(IDS_TOOL_START_PATTERN, settings.patternName, sizeof(settings.patternName));
+    Dlg_LoadText(IDS_TOOL_START_OUTPUT, settings.outputName, sizeof(settings.outputName));
+    Dlg_LoadText(IDS_TOOL_START_INPUT, settings.inputName, sizeof(settings.inputName));
     settings.methodRow = 0;
     settings.offset = 0;
     settings.paletteName[0] = '\0';

@@ -24,11 +24,6 @@ ToolSettings* Tool_Settings();
 // start values.
 void Tool_ResetSettings();
 
-// The filter pairs of a file chooser into filter (size bytes): the string
-// table text labelId with its pattern, then all files, each text ended by
-// a zero, and an empty text at the end.
-void Tool_MakeFilter(char* filter, int size, int labelId, const char* pattern);
-
 // Dialog procedure of template 300, run modally by the main window; the
 // dialog ends with 0.
 INT_PTR CALLBACK ToolDlg_Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

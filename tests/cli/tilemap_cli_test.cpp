@@ -5,7 +5,7 @@
 // files, devices and FIFOs, temporaries, signals, folders, the pattern as its own output, no other
 // file appearing; then a pattern from a Korean-named file, standard input or a pipe, and a map to
 // standard output.
-#include "tests/textlib/testdir.h"
+#include "tests/support/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -4,7 +4,7 @@
 // leave the output as it was: numbers out of range, two inputs of -, devices; no file named -
 // appears), inputs from pipes and standard input, and the guide's examples.
 #include "cli/image.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/testdir.h"
 #include "textlib/mem.h"
 #include <gtest/gtest.h>
 #include <cstdlib>

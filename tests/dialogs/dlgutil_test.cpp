@@ -6,7 +6,7 @@
 #include "dialogs/dlgutil.h"
 #include <climits>
 #include <tuple>
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 
 namespace {
 

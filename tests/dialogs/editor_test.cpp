@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include "dialogs/editor.h"
 #include "resources/resource.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ void ChooseRow(HWND d, int row) {
 
 TEST(EditorDialog, PresetsApplyAndOpenFileAskFirstAndTheRowShownOutlivesTheDialog) {
     const std::string probe = std::filesystem::absolute("editor_probe.exe").string();
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     const std::string name = "a name with blanks.txt", none = "C:\\nowhere\\editor.exe";
     for (const std::string& file : {name, std::string("tool.ex"), std::string("EDIT.EXE")})
         WriteFile(file, "");

@@ -8,14 +8,13 @@
 #include <shlwapi.h>
 #include "dialogs/filesel.h"
 #include "resources/resource.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 
 namespace {
 
 TEST(FileSelection, ListsTheDropAndPutsTheChosenFileIntoTheField) {
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     std::filesystem::create_directories("ini");
     std::filesystem::create_directories("sub");
     WriteFile("ini/extension.ini", ".map\n");

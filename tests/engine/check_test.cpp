@@ -5,7 +5,7 @@
 #include "engine/trace.h"
 #include "tests/engine/pattern_oracle.h"
 #include "tests/engine/pattern_gen.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/testdir.h"
 #include <gtest/gtest.h>
 #include <sstream>
 

@@ -3,7 +3,7 @@
 // inverse), the memory that takes, and the refusals, which write nothing.
 #include "engine/tile.h"
 #include "tests/engine/pattern_gen.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/testdir.h"
 #include "textlib/mem.h"
 #include <gtest/gtest.h>
 #include <algorithm>

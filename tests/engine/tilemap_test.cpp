@@ -5,7 +5,7 @@
 // test); lines and blocks of megabytes read in bounded memory.
 #include "engine/tilemap.h"
 #include "engine/pattern.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/testdir.h"
 #include "textlib/mem.h"
 #include <gtest/gtest.h>
 #include <iterator>

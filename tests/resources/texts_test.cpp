@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 
 namespace {
 

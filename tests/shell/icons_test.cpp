@@ -5,16 +5,14 @@
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/icons.h"
-#include "tests/shell/uitest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 #include "textlib/mem.h"
 
 namespace {
 
 // A scratch working folder with an ini/ folder in it, as the program reads.
-struct IniFolder {
-    TestDir dir;
-    InFolder in{dir.path};
+struct IniFolder : InTestDir {
     IniFolder() { std::filesystem::create_directories("ini"); }
 };
 

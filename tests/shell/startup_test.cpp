@@ -7,8 +7,8 @@
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/icons.h"
-#include "tests/shell/uitest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 
 namespace {
 

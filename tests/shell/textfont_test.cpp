@@ -7,7 +7,7 @@
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/textfont.h"
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 #include <commctrl.h>
 
 namespace {

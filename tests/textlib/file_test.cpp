@@ -16,7 +16,7 @@
 #include <string>
 #include <tuple>
 
-#include "testdir.h"
+#include "tests/support/testdir.h"
 
 // Records, in order, the calls that make a replacement last (they stand in for the C library's).
 static std::vector<std::string> g_durable;

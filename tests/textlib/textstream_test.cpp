@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "testdir.h"
+#include "tests/support/testdir.h"
 #include "textlib/mem.h"
 
 namespace {

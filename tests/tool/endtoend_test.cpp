@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 
 namespace {
 

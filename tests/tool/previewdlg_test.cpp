@@ -10,8 +10,8 @@
 #include "engine/preview.h"
 #include "engine/tile.h"
 #include "resources/resource.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 #include "textlib/file.h"
 #include "textlib/mem.h"
 #include "tool/previewdlg.h"
@@ -64,8 +64,7 @@ void Choose(HWND chooser, const char* name) { // the file name field of either c
 
 TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     Tool_ResetSettings();
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     SetCursorPos(0, 0); // no cell under the mouse
     std::string graphic = "HEAD";
     for (int t = 1; t <= 20; t++)
@@ -157,8 +156,7 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
 // words changed by an earlier job are said first, and a pattern that gives
 // the map nothing says why.
 TEST(Preview, ListsTheChecksWarnings) {
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     const char* const patterns[] = {"1,9,-1,0\n2 x,y2\n",
                                     "$SET(REPEAT,R)\n/R(1)\n",
                                     "/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n",
@@ -208,8 +206,7 @@ TEST(Preview, ListsTheChecksWarnings) {
 }
 
 TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     CreateDirectoryA("folder", nullptr);
     const struct {
         TileMapFailure failure;

@@ -9,8 +9,8 @@
 #include "engine/tilemap.h"
 #include "resources/resource.h"
 #include "shell/appstate.h"
-#include "tests/dialogs/dlgtest.h"
-#include "tests/textlib/testdir.h"
+#include "tests/support/uitest.h"
+#include "tests/support/testdir.h"
 #include "tool/popups.h"
 #include "tool/tooldlg.h"
 
@@ -27,8 +27,7 @@ struct PopupCase {
 // jobs; the next shows what it left; after a reset, a third runs the popups.
 TEST(ToolDialog, ChecksInOrderAsksKeepsItsSettingsAndRunsThePopups) {
     Tool_ResetSettings();
-    TestDir dir;
-    InFolder in(dir.path);
+    InTestDir dir;
     WriteFile("p.map", "1~1500\n");
     WriteFile("empty.map", "# nothing\n");
     std::filesystem::create_directory("out");

@@ -34,6 +34,11 @@ struct InFolder {
     ~InFolder() { std::filesystem::current_path(previous); }
 };
 
+// A fresh scratch folder that is the working folder for the scope.
+struct InTestDir : TestDir {
+    InFolder in{path};
+};
+
 inline void WriteFile(const std::string& name, const std::string& bytes) {
     std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
 }

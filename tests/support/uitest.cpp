@@ -1,5 +1,5 @@
 // Helpers for driving the real windows from a test; see uitest.h.
-#include "tests/shell/uitest.h"
+#include "tests/support/uitest.h"
 #include <algorithm>
 #include <commctrl.h>
 #include "resources/resource.h"
