@@ -323,7 +323,7 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->held = StrBuf_New();
     work->holdLimit = 65536;
     work->longKind = 0;
-    work->lastMark = -1;
+    work->squeeze.length = 0;
     work->itemCut = false;
     return work->token != StrBuf_Null && work->held != StrBuf_Null;
 }
