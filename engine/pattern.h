@@ -70,6 +70,9 @@ enum PatternNoteKind : int32_t {
     PATTERN_NOTE_OPENBRACE = 7,  // an opening brace with no loop open (ignored)
     PATTERN_NOTE_CLOSEBRACE = 8, // a closing brace with no block open
     PATTERN_NOTE_LOOP = 9,       // a, b: a loop opened with count a and step b
+    PATTERN_NOTE_REST = 10,      // text: what follows a brace or the closing ')' of a line
+    PATTERN_NOTE_CUT = 11,       // text: a new directive word cut to its first 23 bytes
+    PATTERN_NOTE_ITEMREST = 12,  // text: what follows an item's form, up to its comma
 };
 
 struct PatternNote {

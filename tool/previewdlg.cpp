@@ -105,7 +105,8 @@ void DiagnosticText(const CheckDiagnostic& d, const TileMapJob& job, char* text,
         Dlg_Format(text, size, IDS_CHECK_UNREACHED, d.line, Num_Format(int32_t(d.value), 10));
         return;
     default:
-        // The other kinds, in kind order from CHECK_ITEM, with the text quoted.
+        // The other kinds, in kind order from CHECK_ITEM, with the text quoted (kinds
+        // without a text have no %s to take it).
         Dlg_Format(text, size, IDS_CHECK_ITEM + (d.kind - CHECK_ITEM), d.line, quoted);
         return;
     }

@@ -53,7 +53,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     const std::pair<const char*, std::string> files[] = {
         {"pm", std::string("\1\0\3\2\4", 5)}, {"s", graphic}, {"pal", palette},
         {"g1", "abc" + std::string(32, '\x0F')}, {"m", "\2\1"}, {"g", "AAAABBBB"},
-        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}};
+        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}, {"none.txt", "# 1\n"}};
     const struct {
         std::string args;
         uint32_t width, height;
@@ -89,7 +89,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 --offset 9 m g o", 1, "tilemap: the graphic 'g' is shorter", "old"}, {"apply --tile-bytes 4 --into short m g o", 1, "tilemap: the file 'short' is too short", "old"},
         {"apply --tile 8x8:5 m g o", 2, "tilemap: the tile format must", "old"}, {"apply m g o", 2, "tilemap: apply needs one of --tile", "old"},
         {"preview --scale 0 m o", 2, "tilemap: too small for the scale", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
-        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
+        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 2, "tilemap: cannot open the pattern file", "old"},
         // Numbers past what the option holds, 64 bits included, or below 0.
         {"apply --tile-bytes 4 --offset 18446744073709551616 m g o", 2, "tilemap: too large for the offset", "old"}, {"apply --tile-bytes 4 --offset -0x4 m g o", 2, "tilemap: the offset cannot be negative", "old"},
         {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
@@ -100,8 +100,13 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
         {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
         {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
-        {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
+        {"check " + DEVICE, 2, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
+        {"check none.txt", 1, "none.txt:1: warning: no number reaches the map: the job fails", "old"}, // as the job
+        {"none.txt o", 1, "tilemap: no number in the pattern file", "old"},
+#ifndef _WIN32
+        {"check ok.txt >/dev/full", 2, "tilemap: cannot write the report", "old"}, // a report lost is no success
+#endif
         // clang-format on
     };
     for (const auto& [args, code, text, output] : cases) {
