@@ -37,6 +37,12 @@ struct Feed {
     char first;      // the first byte of the line being read
 };
 
+// A feed from the start of a stream (or of the spool, stream null).
+Feed NewFeed(TextStream* stream, char* buffer, FileHandle* spool, uint32_t spoolCode,
+             Listener* listener) {
+    return Feed{stream, buffer, 0, 0, 1, false, spool, 0, spoolCode, listener, 0, 0, 0};
+}
+
 // The encoding that text read without a byte-order mark looks like, from
 // where its zero bytes stand, or null.
 const char* Unmarked(const char* t, uint32_t n) {
@@ -250,8 +256,7 @@ int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, 
         return -1;
     }
     Listener l = {result, nullptr, job, trace, 0, false};
-    Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false, spool, 0, FILE_OK,
-                 &l, 0, 0, 0};
+    Feed feed = NewFeed(stream, static_cast<char*>(Mem_Alloc(BLOCK)), spool, FILE_OK, &l);
     l.feed = &feed;
     if (trace) trace->line = &feed.line;
     const int32_t length = TileMap_MapLength(job);
@@ -281,8 +286,7 @@ int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, 
             memcpy(forward, result->map, static_cast<size_t>(length));
         } else if (spool ||
                    TextStream_Open(patternName, FILE_READ | FILE_NODEVICE, &again) == FILE_OK) {
-            Feed second = {again,   feed.buffer, 0,       0, 1, false, spool, 0, feed.spoolCode,
-                           nullptr, 0,           0, 0};
+            Feed second = NewFeed(again, feed.buffer, spool, feed.spoolCode, nullptr);
             TileMap_FillText(&plain, FeedLine, &second, 0, forward, &failure);
             if (second.spoolCode != FILE_OK) feed.spoolCode = second.spoolCode;
         }

@@ -45,5 +45,4 @@ inline int Scan_Int(const char** cursor, int32_t* value) {
 // the first mismatch. Returns the number of values stored; values beyond that
 // keep what they held. With end, *end is where the last value stored ends
 // (text when none is), the start of what the scan read nothing from.
-int Scan_Format(const char* text, const char* format, int32_t* values,
-                const char** end = nullptr);
+int Scan_Format(const char* text, const char* format, int32_t* values, const char** end = nullptr);

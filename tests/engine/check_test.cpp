@@ -129,9 +129,23 @@ std::set<int32_t> WarnedLines(const CheckResult& r) {
 // and warns on every line where the reference finds text passed over, or the job failing.
 TEST(Check, WarnsWhereverTheJobPassesOver) {
     const std::string hostile[] = {
-        "{ 1,2", "} 3", "/LOOP(0,5)", "/LOOP(-1,2)", "/REPEAT(0x10)", "/REPEAT(5) 7)",
-        "/LOOP(2,1,5)", "/REPEAT(5 3)", "$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)", "12abc,3", "0x1F",
-        std::string("4\0,5", 4), "/REPEAT(1,2,)", "$SET(REPEAT,R) x)", "7(2)x", "", "# 1",
+        "{ 1,2",
+        "} 3",
+        "/LOOP(0,5)",
+        "/LOOP(-1,2)",
+        "/REPEAT(0x10)",
+        "/REPEAT(5) 7)",
+        "/LOOP(2,1,5)",
+        "/REPEAT(5 3)",
+        "$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)",
+        "12abc,3",
+        "0x1F",
+        std::string("4\0,5", 4),
+        "/REPEAT(1,2,)",
+        "$SET(REPEAT,R) x)",
+        "7(2)x",
+        "",
+        "# 1",
     };
     TestDir dir;
     const std::string p = dir / "p", o = dir / "o";

@@ -180,6 +180,8 @@ TEST(TileMap, LongDirectiveLinesGiveTheReferencesMap) {
         {"$SET(", "(", "REPEAT,R)\n/R(6)\n", 9, 9, I}, {"$SET(REPEAT", ",", "R)\n/R(6)\n", 9, 9, I},
         {"$SET(REPEAT,R", "\\0", ")\n/R(6)\n", 9, 9, I}, {"$SET", " ", "(REPEAT,R)\n/R(6)\n", 9, 9, I},
         {"  /REPEAT(2,", "0", "3)  \n", 9, 9, I}, {"", " ", "\n7\n", 9, 9, I},
+        // A step that is clamped brings -2^31 + 2 to tile 1; a word with text after its blanks.
+        {"/LOOP(2,1", "0", ")\n-2147483646\n", 9, 9, I}, {"$SET(REPEAT,R)\n/R", " ", "x(5)\n3\n", 9, 9, I},
         // clang-format on
     };
     TestDir dir;
