@@ -30,8 +30,11 @@ struct Feed {
     FileHandle* spool;
     uint64_t spooled;
     uint32_t spoolCode; // the first failure to keep or read back the text
-    // Who hears of NUL bytes and hidden line breaks while the job reads (or null).
+    // Who hears of NUL bytes and hidden line breaks while the job reads (or
+    // null), and whether the text is read a line at a time, which numbers
+    // the file's lines.
     Listener* listener;
+    bool byLine;
     int32_t hidden;  // line breaks hidden in the line being read
     int32_t nulLine; // -line once the line's first byte is known, line once a NUL was heard in it
     char first;      // the first byte of the line being read
@@ -40,7 +43,8 @@ struct Feed {
 // A feed from the start of a stream (or of the spool, stream null).
 Feed NewFeed(TextStream* stream, char* buffer, FileHandle* spool, uint32_t spoolCode,
              Listener* listener) {
-    return Feed{stream, buffer, 0, 0, 1, false, spool, 0, spoolCode, listener, 0, 0, 0};
+    return Feed{stream, buffer, 0, 0, 1, false, spool, 0, spoolCode, listener, listener != nullptr,
+                0,      0,      0};
 }
 
 // The encoding that text read without a byte-order mark looks like, from
@@ -63,8 +67,8 @@ uint32_t Refill(Feed* f) {
     } else {
         const uint32_t hidden = f->stream->hiddenBreaks;
         const bool start = f->spooled == 0 && f->stream->encoding == TEXTENC_NONE;
-        n = f->listener ? TextStream_ReadTextLine(f->buffer, BLOCK, f->stream)
-                        : TextStream_ReadText(f->buffer, BLOCK, f->stream);
+        n = f->byLine ? TextStream_ReadTextLine(f->buffer, BLOCK, f->stream)
+                      : TextStream_ReadText(f->buffer, BLOCK, f->stream);
         f->hidden += static_cast<int32_t>(f->stream->hiddenBreaks - hidden);
         const char* unmarked = Unmarked(f->buffer, n);
         if (start && f->listener && f->stream->encoding == TEXTENC_ANSI && unmarked)

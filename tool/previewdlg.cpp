@@ -128,6 +128,7 @@ void FillWarnings(HWND dialog, PreviewData* d) {
         AddReason(dialog, Reason_OfJob(&report, d->request->patternName, ""));
     }
     for (int32_t i = 0; i < d->check.count; i++) {
+        if (d->check.list[i].kind == CHECK_EMPTY) continue; // the reason above says it
         DiagnosticText(d->check.list[i], d->request->job, text, sizeof text);
         AddRow(dialog, text);
     }
