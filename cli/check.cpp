@@ -5,6 +5,7 @@
 #include "cli/args.h"
 #include "engine/check.h"
 #include "textlib/textstream.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -14,8 +15,11 @@ const char USAGE[] =
     "Usage: tilemap check [-i N] [-o N] [-m import|undo] [--quiet] PATTERN\n"
     "Runs the job of PATTERN without writing a map and reports, as FILE:LINE: warning: ...,\n"
     "what the pattern language passes over in silence: numbers outside the input tiles or above\n"
-    "255, items that are no number, directives it cannot read, braces without their pair, a loop\n"
-    "still open at the end and lines never reached because the map was full. Then a summary.\n"
+    "255, items that are no number and text after an item, a brace or a closing ')', directives\n"
+    "and arguments it cannot read, words cut short, braces without their pair, loops that make no\n"
+    "pass or are still open at the end, NUL bytes, text without its byte-order mark, line breaks\n"
+    "hidden in a lead byte's pair, lines never reached because the map was full, and a pattern\n"
+    "whose numbers never reach the map (the job fails). Then a summary.\n"
     "A PATTERN of - reads standard input.\n"
     "\n"
     "  -i, --inputs N    tiles of the input, 1..2073600 (default 255)\n"
@@ -23,8 +27,8 @@ const char USAGE[] =
     "  -m, --method M    import or undo (default import), as for the job\n"
     "  -q, --quiet       print only the count of warnings\n"
     "      --help        show this help and exit\n"
-    "Exit status 0 without warnings, 1 with warnings or an unreadable pattern, 2 for a usage\n"
-    "error.\n";
+    "Exit status 0 without warnings, 1 with warnings, 2 for a usage error, a pattern that cannot\n"
+    "be read or a report that cannot be written.\n";
 
 void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
     const bool one = d.value == d.extra;
@@ -59,10 +63,25 @@ void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
     case CHECK_OPENLOOP:
         printf("this loop is still open at the end of the file: its numbers are dropped\n");
         break;
-    default:
+    case CHECK_UNREACHED:
         printf("the map is full before this line: %lld line%s from here on %s never reached\n", v,
                v == 1 ? "" : "s", v == 1 ? "is" : "are");
         break;
+    case CHECK_REST: printf("'%s' is read no further: it is ignored\n", d.text); break;
+    case CHECK_CUT: printf("the new word is cut to its first 23 bytes, '%s'\n", d.text); break;
+    case CHECK_LOOPZERO:
+        printf("a loop of count %lld makes no pass: its body is dropped\n", v);
+        break;
+    case CHECK_NUL: printf("a NUL byte: the rest of the line is ignored\n"); break;
+    case CHECK_NOBOM:
+        printf("the text looks like %s without a byte-order mark: it is read as ANSI text\n",
+               d.text);
+        break;
+    case CHECK_LEADBREAK:
+        printf("the line break is the second byte of a lead byte: the next line is read as part "
+               "of this one\n");
+        break;
+    default: printf("no number reaches the map: the job fails\n"); break;
     }
 }
 
@@ -106,7 +125,7 @@ int Check_Main(int argc, char** argv, int first) {
         TextStream* stream = nullptr;
         if (TextStream_OpenFile(in, FILE_READ, &stream) != FILE_OK) {
             fprintf(stderr, "tilemap: out of memory checking '-'\n");
-            return 1;
+            return 2;
         }
         warnings = Check_RunStream(stream, &job, &result);
         TextStream_Close(stream);
@@ -121,7 +140,7 @@ int Check_Main(int argc, char** argv, int first) {
         else
             fprintf(stderr, "tilemap: out of memory checking '%s'\n", files[0]);
         Check_Free(&result);
-        return 1;
+        return 2;
     }
     if (!options[3].seen) {
         for (int32_t i = 0; i < result.count; i++)
@@ -134,5 +153,9 @@ int Check_Main(int argc, char** argv, int first) {
     }
     printf("%d warning%s\n", warnings, warnings == 1 ? "" : "s");
     Check_Free(&result);
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        fprintf(stderr, "tilemap: cannot write the report: %s\n", strerror(errno));
+        return 2;
+    }
     return warnings > 0 ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include "engine/trace.h"
 #include "textlib/mem.h"
 #include "textlib/textstream.h"
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -14,38 +15,87 @@ namespace {
 
 constexpr uint32_t BLOCK = 65536;
 
+struct Listener;
+void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra,
+         bool always = false);
+
 struct Feed {
     TextStream* stream; // null: the text comes back from the spool
     char* buffer;
     uint32_t at, end;
-    int32_t line;
+    int32_t line; // of the file: a line break hidden in a lead byte's pair counts too
     bool lineEnded;
     // The text of a stream that cannot be read twice, kept for the second
     // reading (or null), its length so far or where it is read back.
     FileHandle* spool;
     uint64_t spooled;
     uint32_t spoolCode; // the first failure to keep or read back the text
+    // Who hears of NUL bytes and hidden line breaks while the job reads (or
+    // null), and whether the text is read a line at a time, which numbers
+    // the file's lines.
+    Listener* listener;
+    bool byLine;
+    int32_t hidden;  // line breaks hidden in the line being read
+    int32_t nulLine; // -line once the line's first byte is known, line once a NUL was heard in it
+    char first;      // the first byte of the line being read
 };
 
+// A feed from the start of a stream (or of the spool, stream null).
+Feed NewFeed(TextStream* stream, char* buffer, FileHandle* spool, uint32_t spoolCode,
+             Listener* listener) {
+    return Feed{stream, buffer, 0, 0, 1, false, spool, 0, spoolCode, listener, listener != nullptr,
+                0,      0,      0};
+}
+
+// The encoding that text read without a byte-order mark looks like, from
+// where its zero bytes stand, or null.
+const char* Unmarked(const char* t, uint32_t n) {
+    if (n >= 4 && t[0] && !t[1] && !t[2] && !t[3]) return "UTF-32LE";
+    if (n >= 4 && !t[0] && !t[1] && !t[2] && t[3]) return "UTF-32BE";
+    if (n >= 2 && t[0] && !t[1]) return "UTF-16LE";
+    if (n >= 2 && !t[0] && t[1]) return "UTF-16BE";
+    return nullptr;
+}
+
 // The next block of text: from the stream (kept in the spool, if any), or
-// read back from the spool.
+// read back from the spool. The job's own reading takes one line at a time,
+// so that the line breaks hidden in it are known.
 uint32_t Refill(Feed* f) {
     uint32_t n = 0, done = 0;
     if (!f->stream) {
         f->spoolCode = File_ReadAt(f->spool, f->buffer, f->spooled, BLOCK, &n);
-    } else if ((n = TextStream_ReadText(f->buffer, BLOCK, f->stream)) > 0 && f->spool &&
-               f->spoolCode == FILE_OK) {
-        f->spoolCode = File_WriteAt(f->spool, f->buffer, f->spooled, n, &done);
-        if (f->spoolCode == FILE_OK && done < n) f->spoolCode = FILE_ERROR; // the disk is full
+    } else {
+        const uint32_t hidden = f->stream->hiddenBreaks;
+        const bool start = f->spooled == 0 && f->stream->encoding == TEXTENC_NONE;
+        n = f->byLine ? TextStream_ReadTextLine(f->buffer, BLOCK, f->stream)
+                      : TextStream_ReadText(f->buffer, BLOCK, f->stream);
+        f->hidden += static_cast<int32_t>(f->stream->hiddenBreaks - hidden);
+        const char* unmarked = Unmarked(f->buffer, n);
+        if (start && f->listener && f->stream->encoding == TEXTENC_ANSI && unmarked)
+            Add(f->listener, 1, CHECK_NOBOM, unmarked, 0, 0, true);
+        if (n > 0 && f->spool && f->spoolCode == FILE_OK) {
+            f->spoolCode = File_WriteAt(f->spool, f->buffer, f->spooled, n, &done);
+            if (f->spoolCode == FILE_OK && done < n) f->spoolCode = FILE_ERROR; // the disk is full
+        }
     }
     f->spooled += n;
     return f->spoolCode == FILE_OK ? n : 0;
 }
 
+// The line being read has ended: the next line is the file's line after
+// the last break it hid.
+void NextLine(Feed* f) {
+    for (int32_t i = 0; i < f->hidden && f->listener; i++)
+        Add(f->listener, f->line + i, CHECK_LEADBREAK, nullptr, 0, 0);
+    f->line += 1 + f->hidden;
+    f->hidden = 0;
+    f->lineEnded = false;
+}
+
 // Hands out the text up to the end of the current line at most.
 uint32_t FeedLine(char* out, uint32_t room, void* context) {
     Feed* f = static_cast<Feed*>(context);
-    if (f->lineEnded) f->line++, f->lineEnded = false;
+    if (f->lineEnded) NextLine(f);
     if (f->at == f->end) {
         f->at = 0;
         f->end = Refill(f);
@@ -56,6 +106,14 @@ uint32_t FeedLine(char* out, uint32_t room, void* context) {
     if (n > room) n = room;
     memcpy(out, f->buffer + f->at, n);
     f->at += n;
+    // The job reads a line no further than a NUL, a comment not at all.
+    if (f->nulLine != f->line && f->listener) {
+        if (f->nulLine != -f->line) f->first = out[0], f->nulLine = -f->line;
+        if (f->first != '#' && memchr(out, 0, n)) {
+            f->nulLine = f->line;
+            Add(f->listener, f->line, CHECK_NUL, nullptr, 0, 0);
+        }
+    }
     f->lineEnded = out[n - 1] == '\n';
     return n;
 }
@@ -70,9 +128,10 @@ struct Listener {
 };
 
 // Keeps a diagnostic; past the listed limit only counts it, unless it is
-// one of the file's end (always), which come last and say the most.
+// one of the file's end (always), which come last and say the most. A kind
+// given negated keeps its text up to a comma (a list item's).
 void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t value, int64_t extra,
-         bool always = false) {
+         bool always) {
     CheckResult* r = l->result;
     if (r->count >= CHECK_LISTED && !always) {
         r->more++;
@@ -84,12 +143,13 @@ void Add(Listener* l, int32_t line, int32_t kind, const char* text, int64_t valu
     }
     CheckDiagnostic* d = &r->list[r->count++];
     d->line = line;
-    d->kind = kind;
+    d->kind = kind < 0 ? -kind : kind;
     d->value = value;
     d->extra = extra;
     size_t n = 0;
     // A list item ends at its comma.
-    while (text && text[n] && n < sizeof d->text - 1 && !(kind == CHECK_ITEM && text[n] == ','))
+    while (text && text[n] && n < sizeof d->text - 1 && !(kind == CHECK_ITEM && text[n] == ',') &&
+           !(kind == -CHECK_REST && text[n] == ','))
         n++;
     if (n) memcpy(d->text, text, n);
     d->text[n] = 0;
@@ -125,7 +185,15 @@ void Hear(void* context, int32_t kind, const char* text, int64_t a, int64_t b, i
     case PATTERN_NOTE_LOOP:
         l->loopLine = line;
         if (l->trace) l->trace->loopLine = line;
+        if (a <= 0) {
+            char count[24];
+            snprintf(count, sizeof count, "%lld", static_cast<long long>(a));
+            Add(l, line, CHECK_LOOPZERO, count, a, a);
+        }
         return;
+    case PATTERN_NOTE_REST: return Add(l, line, CHECK_REST, text, 0, 0);
+    case PATTERN_NOTE_CUT: return Add(l, line, CHECK_CUT, text, 0, 0);
+    case PATTERN_NOTE_ITEMREST: return Add(l, line, -CHECK_REST, text, 0, 0); // up to its comma
     case PATTERN_NOTE_ITEM: return Add(l, line, CHECK_ITEM, text, 0, 0);
     case PATTERN_NOTE_NOPAREN: return Add(l, line, CHECK_NOPAREN, text, 0, 0);
     case PATTERN_NOTE_WORD: return Add(l, line, CHECK_WORD, text, 0, 0);
@@ -141,6 +209,7 @@ void Hear(void* context, int32_t kind, const char* text, int64_t a, int64_t b, i
 // how many such lines there are.
 void Unreached(Listener* l) {
     Feed* f = l->feed;
+    f->listener = nullptr; // nothing more is read: only lines are counted
     char piece[BLOCK + 1];
     bool lineStart = true, counted = false;
     int32_t first = 0, lines = 0;
@@ -190,8 +259,9 @@ int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, 
         result->failure = TILEMAP_FAIL_TEMP;
         return -1;
     }
-    Feed feed = {stream, static_cast<char*>(Mem_Alloc(BLOCK)), 0, 0, 1, false, spool, 0, FILE_OK};
-    Listener l = {result, &feed, job, trace, 0, false};
+    Listener l = {result, nullptr, job, trace, 0, false};
+    Feed feed = NewFeed(stream, static_cast<char*>(Mem_Alloc(BLOCK)), spool, FILE_OK, &l);
+    l.feed = &feed;
     if (trace) trace->line = &feed.line;
     const int32_t length = TileMap_MapLength(job);
     result->map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length)));
@@ -200,10 +270,13 @@ int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, 
         result->taken = TileMap_FillTextNoted(job, FeedLine, &feed, 0, result->map,
                                               &result->failure, PatternNote{&l, Hear}, trace);
         const int32_t filled = result->failure == TILEMAP_OK ? result->taken : 0;
-        if (filled == job->outputCount)
+        if (filled == job->outputCount) {
             Unreached(&l);
-        else if (Pattern_State()->inLoop)
-            Add(&l, l.loopLine, CHECK_OPENLOOP, nullptr, 0, 0, true);
+        } else {
+            if (feed.listener) NextLine(&feed); // the breaks hidden in the last line
+            if (Pattern_State()->inLoop) Add(&l, l.loopLine, CHECK_OPENLOOP, nullptr, 0, 0, true);
+        }
+        if (result->failure == TILEMAP_FAIL_EMPTY) Add(&l, 1, CHECK_EMPTY, nullptr, 0, 0, true);
         // The summary from the forward map of the same pattern, read again
         // with the directive words it started with.
         PatternKeyword after[PATTERN_KEYWORDS];
@@ -217,7 +290,7 @@ int32_t Run(TextStream* stream, const char* patternName, const TileMapJob* job, 
             memcpy(forward, result->map, static_cast<size_t>(length));
         } else if (spool ||
                    TextStream_Open(patternName, FILE_READ | FILE_NODEVICE, &again) == FILE_OK) {
-            Feed second = {again, feed.buffer, 0, 0, 1, false, spool, 0, feed.spoolCode};
+            Feed second = NewFeed(again, feed.buffer, spool, feed.spoolCode, nullptr);
             TileMap_FillText(&plain, FeedLine, &second, 0, forward, &failure);
             if (second.spoolCode != FILE_OK) feed.spoolCode = second.spoolCode;
         }

@@ -19,6 +19,13 @@ enum CheckKind : int32_t {
     CHECK_CLOSEBRACE = 9, // a closing brace with no block open
     CHECK_OPENLOOP = 10,  // the loop opened on this line is still open at the end
     CHECK_UNREACHED = 11, // value: lines from here on never read, the map being full
+    CHECK_REST = 12,      // text: what follows an item's form, a brace or a closing ')' (ignored)
+    CHECK_CUT = 13,       // text: a new directive word cut to the 23 bytes kept
+    CHECK_LOOPZERO = 14,  // text, value: a loop whose count (value) makes no pass
+    CHECK_NUL = 15,       // a NUL byte: the rest of the line is ignored
+    CHECK_NOBOM = 16,     // text: the encoding the text looks like, read without a byte-order mark
+    CHECK_LEADBREAK = 17, // this line's break is the second byte of a lead byte's pair
+    CHECK_EMPTY = 18,     // no number reached the map: the job fails (line 1)
 };
 
 struct CheckDiagnostic {

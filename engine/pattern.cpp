@@ -73,24 +73,20 @@ void CloseLoop() {
     g_state.count = 1;
 }
 
-// Arguments that were not read to their end: none read from a text that is
-// not blank, or as many commas as values read (text after one was dropped).
-void NoteArgs(PatternWork* work, const char* args, int read) {
+// Tells the listener of text the language passes over: from rest to the
+// end of the line (or its NUL) when that is not all blank.
+void NoteRest(PatternWork* work, int32_t kind, const char* rest, const char* text) {
     if (!work->note.hear) return;
-    int commas = 0;
-    bool blank = true;
-    for (const char* p = args; *p; p++) {
-        commas += *p == ',';
-        blank = blank && Scan_IsBlank(*p);
-    }
-    if ((!blank && read == 0) || (read > 0 && commas >= read))
-        PatternWork_Note(work, PATTERN_NOTE_ARGS, args);
+    for (const char* p = rest; *p; p++)
+        if (!Scan_IsBlank(*p)) return PatternWork_Note(work, kind, text ? text : p);
 }
 
 void CarryOut(PatternWork* work, int32_t kind, const char* args) {
     if (kind == KEYWORD_LOOP && !g_state.inLoop) {
         int32_t v[2] = {1, 0}; // count, step
-        NoteArgs(work, args, Scan_Format(args, "%d,%d", v));
+        const char* end;
+        Scan_Format(args, "%d,%d", v, &end);
+        NoteRest(work, PATTERN_NOTE_ARGS, end, args);
         PatternWork_Note(work, PATTERN_NOTE_LOOP, nullptr, v[0], v[1]);
         g_state.inLoop = 1;
         g_state.base = 0;
@@ -100,7 +96,9 @@ void CarryOut(PatternWork* work, int32_t kind, const char* args) {
         return;
     }
     int32_t v[3] = {0, 1, 0}; // start, count, step
-    NoteArgs(work, args, Scan_Format(args, "%d,%d,%d", v));
+    const char* end;
+    Scan_Format(args, "%d,%d,%d", v, &end);
+    NoteRest(work, PATTERN_NOTE_ARGS, end, args);
     if (kind == KEYWORD_LOOP) { // inside an open loop: a sequence for the body
         Append(work, v[0], v[1], v[2]);
         return;
@@ -124,6 +122,7 @@ void DirectiveLine(PatternWork* work, const char* line, int32_t length) {
         // A failed take leaves the word in the token for the next row.
         if (!StrTok_Next(work->token, &tok, ')', 1)) continue;
         CarryOut(work, g_keywords[row].kind, work->token->data);
+        NoteRest(work, PATTERN_NOTE_REST, tok.cursor, nullptr);
         done = true;
         break;
     }
@@ -150,7 +149,10 @@ void SettingLine(PatternWork* work, const char* line, int32_t length) {
             if (n > sizeof g_keywords[row].text - 1) n = sizeof g_keywords[row].text - 1;
             memcpy(g_keywords[row].text, work->token->data, n);
             g_keywords[row].text[n] = 0;
+            if (n < static_cast<size_t>(work->token->length))
+                PatternWork_Note(work, PATTERN_NOTE_CUT, g_keywords[row].text);
         }
+        NoteRest(work, PATTERN_NOTE_REST, tok.cursor, nullptr);
         return;
     }
     PatternWork_Note(work, PATTERN_NOTE_SETTING, line);
@@ -170,11 +172,16 @@ void ListItem(PatternWork* work, const char* item) {
             Append(work, a, int64_t{b} - a + 1, 1);
         else
             Append(work, a, int64_t{a} - b + 1, -1);
+        p = q;
     } else if (*p == '(' && Scan_Int(&q, &b)) {
         Append(work, a, b, 0);
+        p = *q == ')' ? q + 1 : q;
     } else {
         Append(work, a, 1, 0);
     }
+    // The item ends at its comma.
+    for (; work->note.hear && *p && *p != ','; p++)
+        if (!Scan_IsBlank(*p)) return PatternWork_Note(work, PATTERN_NOTE_ITEMREST, p);
 }
 
 inline void SkipBlanks(const char** p) {
@@ -279,12 +286,14 @@ void PatternWork_LineText(PatternWork* work, char* line, int32_t length) {
     case '{':
         if (g_state.inLoop && g_state.depth < INT32_MAX) g_state.depth++;
         if (!g_state.inLoop) PatternWork_Note(work, PATTERN_NOTE_OPENBRACE, nullptr);
+        NoteRest(work, PATTERN_NOTE_REST, line + 1, nullptr);
         break;
     case '}':
         if (g_state.depth > 0)
             g_state.depth--;
         else
             PatternWork_Note(work, PATTERN_NOTE_CLOSEBRACE, nullptr);
+        NoteRest(work, PATTERN_NOTE_REST, line + 1, nullptr);
         PatternWork_EndOfLine(work);
         break;
     case '$': SettingLine(work, line, length); break;
@@ -323,7 +332,7 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->held = StrBuf_New();
     work->holdLimit = 65536;
     work->longKind = 0;
-    work->lastMark = -1;
+    work->squeeze.length = 0;
     work->itemCut = false;
     return work->token != StrBuf_Null && work->held != StrBuf_Null;
 }

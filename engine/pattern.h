@@ -70,12 +70,33 @@ enum PatternNoteKind : int32_t {
     PATTERN_NOTE_OPENBRACE = 7,  // an opening brace with no loop open (ignored)
     PATTERN_NOTE_CLOSEBRACE = 8, // a closing brace with no block open
     PATTERN_NOTE_LOOP = 9,       // a, b: a loop opened with count a and step b
+    PATTERN_NOTE_REST = 10,      // text: what follows a brace or the closing ')' of a line
+    PATTERN_NOTE_CUT = 11,       // text: a new directive word cut to its first 23 bytes
+    PATTERN_NOTE_ITEMREST = 12,  // text: what follows an item's form, up to its comma
 };
 
 struct PatternNote {
     void* context;
     // text is valid during the call only; null for kinds without text.
     void (*hear)(void* context, int32_t kind, const char* text, int64_t a, int64_t b, int64_t c);
+};
+
+// A directive or setting line too long to hold, read to its end as it comes
+// and kept as a short line that the interpreter reads the same way: a word
+// keeps what a keyword text can match, arguments what the scan reads (blanks
+// folded, leading zeros and digits past any 32-bit value dropped) and a mark
+// for the rest, the line its last byte that is not blank.
+struct LineSqueeze {
+    char out[256];
+    int32_t length;
+    int32_t stage;    // the part of the line being read
+    int32_t kept;     // bytes kept of the current word
+    int32_t scan;     // where the scan of the arguments stands
+    int32_t numbers;  // numbers the scan has read
+    int32_t digits;   // significant digits kept of the current number, -1 none yet
+    int32_t commas;   // commas kept after the scan stopped
+    int32_t lastMark; // the line's last byte that is not blank, or -1
+    bool marked;      // the rest of the arguments has its mark
 };
 
 // One job's working buffers.
@@ -96,8 +117,8 @@ struct PatternWork {
     StrBuf* held;
     int32_t holdLimit;
     int32_t longKind;
-    int32_t lastMark; // of a held directive cut short: its last byte that is not blank, or -1
-    bool itemCut;     // the rest of a list item too long to hold is dropped
+    LineSqueeze squeeze; // of a directive or setting line too long to hold
+    bool itemCut;        // the rest of a list item too long to hold is dropped
 };
 
 // The keyword table and loop state, which live for the program's run.
@@ -123,8 +144,8 @@ void Pattern_Finish(PatternWork* work);
 // Handles text of a pattern, lines separated by LF, in pieces of any size:
 // the same as Pattern_Line on each line, but a line longer than
 // work->holdLimit is not held whole (a number list is read item by item, a
-// comment or brace line is passed over, a directive or setting line is held
-// as far as its first holdLimit bytes and its last byte that is not blank).
+// comment or brace line is passed over, a directive or setting line is read
+// to its end into a short line of the same meaning, LineSqueeze).
 // text[length] must be writable. Stops once work->full turns true.
 void Pattern_Text(PatternWork* work, char* text, uint32_t length);
 // Handles a last line that has no LF; call when the text ends.

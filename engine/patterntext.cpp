@@ -10,10 +10,10 @@ namespace {
 
 // How a line longer than the hold limit is read on.
 enum LongKind : int32_t {
-    LONG_NONE = 0, // held whole so far
-    LONG_SKIP = 1, // the held part decides the line; the rest is passed over
-    LONG_HOLD = 2, // a directive or setting line: its head is held, then its last mark
-    LONG_LIST = 3, // a number list: its items are read as they come
+    LONG_NONE = 0,    // held whole so far
+    LONG_SKIP = 1,    // the held part decides the line; the rest is passed over
+    LONG_SQUEEZE = 2, // a directive or setting line: read to its end into a short line
+    LONG_LIST = 3,    // a number list: its items are read as they come
 };
 
 bool Hold(PatternWork* work, const char* bytes, size_t count) {
@@ -28,6 +28,206 @@ void Keep(StrBuf* held, int32_t from, int32_t length) {
     std::memmove(held->data, held->data + from, static_cast<size_t>(length));
     held->length = length;
     held->data[length] = 0;
+}
+
+// Parts of a long directive or setting line, in the order they come.
+enum SqueezeStage : int32_t {
+    SQ_DIRECTIVE,  // '/', then the '(' the tokenizer skips before the word
+    SQ_WORD,       // the directive word, up to '('
+    SQ_WORD_OPEN,  // the '(' after the word, more of which the tokenizer skips
+    SQ_ARGS,       // the argument text, up to ')'
+    SQ_SET,        // the "$SET" word, up to '(' (not trimmed)
+    SQ_SET_OPEN,   // the '(' after it, skipped
+    SQ_NAME,       // the row name, up to ',' (not trimmed)
+    SQ_NAME_COMMA, // the ',' after it, skipped
+    SQ_TEXT,       // the new text, up to ')': quotes removed, trimmed
+    SQ_REST,       // after the ')' that ends the last token: only the last mark counts
+};
+
+// Where the scan of "%d,%d,%d" stands in the arguments.
+enum SqueezeScan : int32_t {
+    SCAN_BLANKS, // before a number: white space is skipped
+    SCAN_SIGN,   // a sign read, a digit must follow
+    SCAN_DIGITS, // in a number
+    SCAN_COMMA,  // a number read, a ',' must follow
+    SCAN_DONE,   // stopped: the rest is read no further
+};
+
+// A word keeps this many bytes at most: more than a keyword text holds, and
+// more than the 23 bytes a new text is cut to.
+constexpr int32_t SQUEEZE_WORD = 64;
+
+inline void Put(LineSqueeze* q, char c) {
+    if (q->length < static_cast<int32_t>(sizeof q->out) - 2) q->out[q->length++] = c;
+}
+
+void Squeeze_Start(LineSqueeze* q, char first) {
+    q->length = 0;
+    q->stage = first == '/' ? SQ_DIRECTIVE : SQ_SET;
+    q->kept = 0;
+    q->scan = SCAN_BLANKS;
+    q->numbers = 0;
+    q->digits = -1;
+    q->commas = 0;
+    q->lastMark = -1;
+    q->marked = false;
+}
+
+// One byte of a word. A word trimmed at its start keeps no leading white
+// space; past SQUEEZE_WORD bytes a byte that is not blank leaves one 'x' for
+// the rest, which makes the word as long as it is for every comparison.
+void SqueezeWord(LineSqueeze* q, char c, bool trimmed) {
+    if (trimmed && q->kept == 0 && Scan_IsBlank(c)) return;
+    if (q->kept < SQUEEZE_WORD) {
+        Put(q, c);
+        q->kept++;
+    } else if (q->kept == SQUEEZE_WORD && (!trimmed || !Scan_IsBlank(c))) {
+        Put(q, 'x');
+        q->kept++;
+    }
+}
+
+// One digit of a number: leading zeros become one, and eleven significant
+// digits are past every 32-bit value, which the scan clamps to anyway.
+void SqueezeDigit(LineSqueeze* q, char c) {
+    if (q->digits < 0) {
+        Put(q, c);
+        q->digits = c != '0';
+    } else if (q->digits == 0) {
+        if (c != '0') q->out[q->length - 1] = c, q->digits = 1;
+    } else if (q->digits < 11) {
+        Put(q, c);
+        q->digits++;
+    }
+}
+
+// One byte of the argument text, as the scan of "%d,%d,%d" takes it (the
+// loop's "%d,%d" reads a part of the same). What the scan never reads keeps
+// its commas (four are as many as any count of them tells) and one mark
+// that it is not blank.
+void SqueezeArgument(LineSqueeze* q, char c) {
+    const bool digit = c >= '0' && c <= '9';
+    switch (q->scan) {
+    case SCAN_BLANKS:
+        if (Scan_IsBlank(c)) {
+            if (q->out[q->length - 1] != ' ') Put(q, ' ');
+            return;
+        }
+        if (c == '-' || c == '+') {
+            Put(q, c);
+            q->scan = SCAN_SIGN;
+            return;
+        }
+        if (digit) break;
+        Put(q, c);
+        q->scan = SCAN_DONE;
+        return;
+    case SCAN_SIGN:
+        if (digit) break;
+        Put(q, c);
+        q->scan = SCAN_DONE;
+        return;
+    case SCAN_DIGITS:
+        if (digit) return SqueezeDigit(q, c);
+        q->digits = -1;
+        if (++q->numbers == 3) {
+            q->scan = SCAN_DONE;
+            return SqueezeArgument(q, c);
+        }
+        q->scan = SCAN_COMMA;
+        return SqueezeArgument(q, c);
+    case SCAN_COMMA:
+        Put(q, c);
+        q->scan = c == ',' ? SCAN_BLANKS : SCAN_DONE;
+        return;
+    default:
+        if (c == ',' && q->commas < 4) {
+            Put(q, c);
+            q->commas++;
+        } else if (c != ',' && !Scan_IsBlank(c) && !q->marked) {
+            Put(q, 'x');
+            q->marked = true;
+        }
+        return;
+    }
+    q->scan = SCAN_DIGITS;
+    SqueezeDigit(q, c);
+}
+
+// The next bytes of a long directive or setting line, which started with
+// the first byte given to Squeeze_Start.
+void Squeeze_More(LineSqueeze* q, const char* bytes, size_t count) {
+    for (size_t i = 0; i < count; i++) {
+        const char c = bytes[i];
+        if (!Scan_IsBlank(c)) q->lastMark = static_cast<unsigned char>(c);
+        if (q->stage == SQ_REST) continue;
+        if (c == 0) { // the tokenizer reads no further
+            Put(q, c);
+            q->stage = SQ_REST;
+            continue;
+        }
+        switch (q->stage) {
+        case SQ_DIRECTIVE:
+            if (q->length == 0)
+                Put(q, c);
+            else if (c != '(')
+                q->stage = SQ_WORD, SqueezeWord(q, c, true);
+            break;
+        case SQ_WORD:
+            if (c == '(')
+                Put(q, c), q->stage = SQ_WORD_OPEN;
+            else
+                SqueezeWord(q, c, true);
+            break;
+        case SQ_WORD_OPEN:
+            if (c == '(') break;
+            q->stage = SQ_ARGS;
+            [[fallthrough]];
+        case SQ_ARGS:
+            if (c == ')')
+                Put(q, c), q->stage = SQ_REST;
+            else
+                SqueezeArgument(q, c);
+            break;
+        case SQ_SET:
+            if (c == '(')
+                Put(q, c), q->stage = SQ_SET_OPEN, q->kept = 0;
+            else
+                SqueezeWord(q, c, false);
+            break;
+        case SQ_SET_OPEN:
+            if (c == '(') break;
+            q->stage = SQ_NAME;
+            [[fallthrough]];
+        case SQ_NAME:
+            if (c == ',')
+                Put(q, c), q->stage = SQ_NAME_COMMA, q->kept = 0;
+            else
+                SqueezeWord(q, c, false);
+            break;
+        case SQ_NAME_COMMA:
+            if (c == ',') break;
+            q->stage = SQ_TEXT;
+            [[fallthrough]];
+        default: // SQ_TEXT
+            if (c == ')')
+                Put(q, c), q->stage = SQ_REST;
+            else if (c != '"')
+                SqueezeWord(q, c, true);
+            break;
+        }
+    }
+}
+
+// The line is over: it ends with its own last mark. Returns the short line.
+const char* Squeeze_End(LineSqueeze* q) {
+    int32_t end = q->length;
+    while (end > 0 && Scan_IsBlank(q->out[end - 1]))
+        end--;
+    if (q->lastMark >= 0 && (end == 0 || q->out[end - 1] != static_cast<char>(q->lastMark)))
+        q->out[q->length++] = static_cast<char>(q->lastMark);
+    q->out[q->length] = 0;
+    return q->out;
 }
 
 // Shortens an unfinished list item to a text that reads the same however
@@ -105,10 +305,10 @@ void GoLong(PatternWork* work) {
         Keep(held, lead, 1);
         work->longKind = LONG_SKIP;
     } else if (c == '/' || c == '$') {
-        for (int32_t i = held->length - 1; i >= work->holdLimit && work->lastMark < 0; i--)
-            if (!Scan_IsBlank(data[i])) work->lastMark = static_cast<unsigned char>(data[i]);
-        Keep(held, 0, work->holdLimit);
-        work->longKind = LONG_HOLD;
+        Squeeze_Start(&work->squeeze, c);
+        Squeeze_More(&work->squeeze, data + lead, static_cast<size_t>(held->length - lead));
+        Keep(held, 0, 0);
+        work->longKind = LONG_SQUEEZE;
     } else if (std::memchr(data, 0, static_cast<size_t>(held->length))) {
         PatternWork_ListItems(work, data); // its walk stops at the NUL: the rest says nothing
         Keep(held, 0, 0);
@@ -123,13 +323,7 @@ void GoLong(PatternWork* work) {
 void HoldMore(PatternWork* work, const char* bytes, size_t count) {
     switch (work->longKind) {
     case LONG_SKIP: return;
-    case LONG_HOLD:
-        for (size_t i = count; i-- > 0;)
-            if (!Scan_IsBlank(bytes[i])) {
-                work->lastMark = static_cast<unsigned char>(bytes[i]);
-                break;
-            }
-        return;
+    case LONG_SQUEEZE: return Squeeze_More(&work->squeeze, bytes, count);
     case LONG_LIST: {
         if (work->itemCut) { // up to the item's end: a comma, or a NUL that ends the walk
             size_t end = 0;
@@ -160,9 +354,9 @@ void HoldMore(PatternWork* work, const char* bytes, size_t count) {
 // The line not yet ended has ended.
 void EndHeld(PatternWork* work) {
     StrBuf* held = work->held;
-    if (work->longKind == LONG_HOLD && work->lastMark >= 0) {
-        const char mark = static_cast<char>(work->lastMark);
-        Hold(work, &mark, 1);
+    if (work->longKind == LONG_SQUEEZE) {
+        const char* line = Squeeze_End(&work->squeeze);
+        Hold(work, line, static_cast<size_t>(work->squeeze.length));
     }
     if (work->longKind == LONG_LIST)
         PatternWork_ListLine(work, held->data);
@@ -170,7 +364,6 @@ void EndHeld(PatternWork* work) {
         PatternWork_LineText(work, held->data, held->length);
     Keep(held, 0, 0);
     work->longKind = LONG_NONE;
-    work->lastMark = -1;
     work->itemCut = false;
 }
 

@@ -13,13 +13,15 @@ int64_t Scan_LongDigits(const char* digits, const char* end, bool negative) {
     return magnitude >= UINT64_C(0x7FFFFFFF) ? INT32_MAX : static_cast<int64_t>(magnitude);
 }
 
-int Scan_Format(const char* text, const char* format, int32_t* values) {
+int Scan_Format(const char* text, const char* format, int32_t* values, const char** end) {
     int stored = 0;
     const char* p = text;
+    if (end) *end = text;
     for (const char* f = format; *f; f++) {
         if (f[0] == '%' && f[1] == 'd') {
             if (!Scan_Int(&p, &values[stored])) break;
             stored++;
+            if (end) *end = p;
             f++;
         } else {
             if (*p != *f) break;

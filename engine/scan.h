@@ -43,5 +43,6 @@ inline int Scan_Int(const char** cursor, int32_t* value) {
 // Scans text by format, whose "%d" conversions store into values[0], [1], ...
 // in turn and whose other characters must match the text exactly. Stops at
 // the first mismatch. Returns the number of values stored; values beyond that
-// keep what they held.
-int Scan_Format(const char* text, const char* format, int32_t* values);
+// keep what they held. With end, *end is where the last value stored ends
+// (text when none is), the start of what the scan read nothing from.
+int Scan_Format(const char* text, const char* format, int32_t* values, const char** end = nullptr);

@@ -3,8 +3,8 @@
 // generator. Aborts when map or result differ; patterns too large for the
 // reference still run through the engine, which must neither crash nor hang.
 // Half the inputs go through TileMap_FillText instead, as one text in blocks
-// of 1 to 16 bytes with lines held whole up to a few bytes (a directive or
-// setting line always whole, as the engine holds it only so far).
+// of 1 to 16 bytes with lines held whole up to a few bytes, so that nearly
+// every line is read as a line too long to hold.
 #include "engine/pattern.h"
 #include "engine/tilemap.h"
 #include "tests/engine/pattern_gen.h"
@@ -84,11 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t gotResult;
     if (data[3] & 4) {
         MemoryText text = {"", 0, data[1]};
-        int32_t hold = data[2] % 8 + 1;
+        const int32_t hold = data[2] % 8 + 1;
         for (const std::string& line : lines) {
-            const size_t lead = line.find_first_not_of(" \t\v\f\r");
-            if (lead != std::string::npos && (line[lead] == '/' || line[lead] == '$'))
-                hold = std::max(hold, static_cast<int32_t>(line.size()));
             text.text += line;
             if (text.text.back() == '\r') text.text.back() = '\n'; // as the reader hands it out
             if (text.text.back() != '\n' && &line != &lines.back()) text.text += '\n';

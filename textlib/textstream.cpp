@@ -42,6 +42,12 @@ void PutBack(TextStream* s, int c) {
 
 // Ends the text for good: every later read lies past the end of the file,
 // or for a file read in order, far from where it stands, which it refuses.
+// Whether the second byte of a pair, at trail, is a line break of its own:
+// an LF, or a CR that no LF follows.
+bool HidesBreak(const uint8_t* trail, uint32_t count) {
+    return trail[0] == '\n' || (trail[0] == '\r' && count >= 2 && trail[1] != '\n');
+}
+
 void EndForGood(TextStream* s) {
     s->position = !File_IsSeekable(s->file) ? UINT64_MAX / 2
                                             : (s->size > s->position ? s->size : s->position) + 1;
@@ -128,6 +134,7 @@ int DecodeChar(TextStream* s) {
         const uint32_t read = TextStream_Read(s, ahead, 16);
         if (read == 0) break;
         const int used = Ansi_DecodeChar(&cp, ahead, read);
+        if (used == 2 && HidesBreak(ahead + 1, read - 1)) s->hiddenBreaks++;
         s->position = s->position + used - read;
         have = true;
         break;
@@ -271,8 +278,9 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* l
                     std::memcpy(out + stored, p + i, static_cast<size_t>(used));
                     stored += static_cast<uint32_t>(used);
                 } else {
-                    if (avail - i < 2) break;
+                    if (avail - i < 2 || (p[i + 1] == '\r' && avail - i < 3)) break;
                     used = Ansi_DecodeChar(&cp, p + i, avail - i);
+                    if (used == 2 && HidesBreak(p + i + 1, avail - i - 1)) s->hiddenBreaks++;
                     const int n = Utf8_Encode(reinterpret_cast<uint8_t*>(out) + stored, 4, cp);
                     if (n < 0) break;
                     stored += static_cast<uint32_t>(n);
@@ -499,6 +507,17 @@ char* TextStream_GetLine(char* buffer, int32_t size, TextStream* s) {
 uint32_t TextStream_ReadText(char* out, uint32_t room, TextStream* s) {
     bool open = s->lineOpen != 0, ended = false;
     const uint32_t n = Gather(s, out, room, false, &open, &ended);
+    s->lineOpen = open;
+    return n;
+}
+
+uint32_t TextStream_ReadTextLine(char* out, uint32_t room, TextStream* s) {
+    const bool wasOpen = s->lineOpen != 0;
+    bool open = wasOpen, ended = false;
+    uint32_t n = Gather(s, out, room, true, &open, &ended);
+    // A value UTF-8 cannot carry ends a begun line here without the LF that
+    // TextStream_ReadText gives it.
+    if (ended && !open && n < room && (n == 0 ? wasOpen : out[n - 1] != '\n')) out[n++] = '\n';
     s->lineOpen = open;
     return n;
 }

@@ -32,6 +32,10 @@ struct TextStream {
     uint32_t cacheCount;
     uint8_t cache[TEXTSTREAM_CACHE];
     uint32_t lineOpen; // the text TextStream_ReadText handed out ends inside a line
+    // Line breaks of ANSI text taken as the second byte of a lead byte's
+    // pair, so that they end no line: a file line the reader joins to the one
+    // before (the pair reads as U+0000). Counted as they are read.
+    uint32_t hiddenBreaks;
 };
 
 // Opens name (UTF-8) with the flags of the file layer. On success *out owns
@@ -64,3 +68,7 @@ char* TextStream_GetLine(char* buffer, int32_t size, TextStream* stream);
 // (then the line is the one TextStream_ReadLine hands out, less its LF).
 // Returns the bytes stored, 0 only at the end of the text. No terminator.
 uint32_t TextStream_ReadText(char* out, uint32_t room, TextStream* stream);
+// The same text, but each call ends after the first LF: read in turn, the
+// calls hand out exactly what TextStream_ReadText does, and what hiddenBreaks
+// grows by during a call belongs to the line the call read from.
+uint32_t TextStream_ReadTextLine(char* out, uint32_t room, TextStream* stream);

@@ -104,7 +104,8 @@ void DiagnosticText(const CheckDiagnostic& d, const TileMapJob& job, char* text,
         Dlg_Format(text, size, IDS_CHECK_UNREACHED, d.line, Num_Format(int32_t(d.value), 10));
         return;
     default:
-        // The other kinds, in kind order from CHECK_ITEM, with the text quoted.
+        // The other kinds, in kind order from CHECK_ITEM, with the text quoted (kinds
+        // without a text have no %s to take it).
         Dlg_Format(text, size, IDS_CHECK_ITEM + (d.kind - CHECK_ITEM), d.line, quoted);
         return;
     }
@@ -126,6 +127,7 @@ void FillWarnings(HWND dialog, PreviewData* d) {
         AddReason(dialog, Reason_OfJob(&report, d->request->patternName, ""));
     }
     for (int32_t i = 0; i < d->check.count; i++) {
+        if (d->check.list[i].kind == CHECK_EMPTY) continue; // the reason above says it
         DiagnosticText(d->check.list[i], d->request->job, text, sizeof text);
         AddRow(dialog, text);
     }

@@ -64,7 +64,8 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     const std::pair<const char*, std::string> files[] = {
         {"pm", std::string("\1\0\3\2\4", 5)}, {"s", graphic}, {"pal", palette},
         {"g1", "abc" + std::string(32, '\x0F')}, {"m", "\2\1"}, {"g", "AAAABBBB"},
-        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}, {"m4", "\1\2\3\4"}, {"g64", G64}, {"m4k", std::string(4000, 1)}};
+        {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}, {"m4", "\1\2\3\4"}, {"g64", G64}, {"m4k", std::string(4000, 1)},
+        {"none.txt", "# 1\n"}};
     const struct {
         std::string args;
         uint32_t width, height;
@@ -104,7 +105,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"preview m4 - >p.png", 0, "- written: 56 x 32 pixels, 4 cells", "old"}, {"preview m - >p.png", 0, "- written: 56 x 16 pixels, 2 cells", "old"}, {"preview --columns 1 --scale 16 m4k o", 1, "tilemap: the picture would be 448 x 1024000 pixels", "old"},
         {"apply --tile-bytes 4 . g o", 1, "tilemap: cannot read the map '.': a folder", "old"}, {"apply --tile-bytes 4 m g .", 1, "tilemap: cannot write the output file '.': a folder", "old"},
         {"preview --scale 0 m o", 2, "tilemap: too small for the scale", "old"}, {"preview --graphic g --tile 8x8:4 m o", 1, "tilemap: entry 1 of the map names tile 2", "old"},
-        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 1, "tilemap: cannot open the pattern file", "old"},
+        {"check -i 2 -o 2 ok.txt", 0, "ok.txt: 2 slots filled, 0 empty slots", "old"}, {"check missing.txt", 2, "tilemap: cannot open the pattern file", "old"},
         // Numbers past what the option holds, 64 bits included, or below 0.
         {"apply --tile-bytes 4 --offset 18446744073709551616 m g o", 2, "tilemap: too large for the offset", "old"}, {"apply --tile-bytes 4 --offset -0x4 m g o", 2, "tilemap: the offset cannot be negative", "old"},
         {"apply --tile-bytes 0x10000 m g o", 2, "tilemap: too large for the tile bytes", "old"}, {"preview --columns 99999999999999999999 m o", 2, "tilemap: too large for the columns", "old"},
@@ -115,8 +116,13 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
         {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
         {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
-        {"check " + DEVICE, 1, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
+        {"check " + DEVICE, 2, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
+        {"check none.txt", 1, "none.txt:1: warning: no number reaches the map: the job fails", "old"}, // as the job
+        {"none.txt o", 1, "tilemap: no number in the pattern file", "old"},
+#ifndef _WIN32
+        {"check ok.txt >/dev/full", 2, "tilemap: cannot write the report", "old"}, // a report lost is no success
+#endif
         {"apply --tile 4x2:4 --into g m g g", 0, "g written: 2 tiles", "old"}, // the file written into is the output: last, as it changes g
         // clang-format on
     };

@@ -1,12 +1,15 @@
 // Covers the pattern check: that it makes the job's map on random patterns in both methods (it
 // reads through the same interpreter, line by line), and a table of patterns with the
-// diagnostics and line numbers expected, each pattern read in every encoding.
+// diagnostics and line numbers expected, each pattern read in every encoding; that it warns on
+// every line where the job passes text over or fails, as the reference finds them, on generated
+// patterns; and the file's own line numbers whatever the reader makes of its bytes.
 #include "engine/check.h"
 #include "engine/trace.h"
 #include "tests/engine/pattern_oracle.h"
 #include "tests/engine/pattern_gen.h"
 #include "tests/support/testdir.h"
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -72,9 +75,9 @@ TEST(Check, DiagnosticsAndLines) {
     const std::tuple<const char*, int32_t, int32_t, int32_t, const char*> cases[] = {
         // clang-format off
         {"1,2,3\n", 3, 3, 0, "| 3 0 0 0"},
-        {"1,9,-1,0\n2 x,y2\n", 8, 8, 0, "1:1 1:1 2:3 | 2 6 6 0"},
+        {"1,9,-1,0\n2 x,y2\n", 8, 8, 0, "1:1 1:1 2:12 2:3 | 2 6 6 0"},
         {"# a\n300,256~258\n", 300, 4, 0, "2:2 2:2 | 3 1 297 0"},
-        {"/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n$SET(LOOP,\"\")\n/NOPE(1)\n", 9, 2, 0, "1:4 2:4 3:7 4:7 5:5 | 0 2 9 0"},
+        {"/REPEAT(5\n/LOOP(2,1\n$SET(X,Y)\n$SET(LOOP,\"\")\n/NOPE(1)\n", 9, 2, 0, "1:4 2:4 3:7 4:7 5:5 1:18 | 0 2 9 0"},
         {"/REPEAT(1,x)\n/REPEAT(q)\n/REPEAT(1,2,3,4)\n/REPEAT(2,1)\n", 9, 9, 0, "1:6 2:6 3:6 | 4 5 6 1"},
         {"{\n}\n1\n/LOOP(3,1)\n{\n2\n", 9, 9, 0, "1:8 2:9 4:10 | 1 8 8 0"},
         {"/LOOP(3,4)\n1,2\n", 9, 9, 0, "2:1 | 5 4 4 0"},
@@ -107,10 +110,124 @@ TEST(Check, DiagnosticsAndLines) {
     WriteFile(dir / "p", bad);
     TileMapJob job = TileMap_StartValues();
     CheckResult r;
-    EXPECT_EQ(Check_Run((dir / "p").c_str(), &job, &r), CHECK_LISTED + 2);
-    EXPECT_EQ(std::make_tuple(r.count, r.more, r.list[r.count - 1].kind),
-              std::make_tuple(CHECK_LISTED + 1, 1, int32_t{CHECK_OPENLOOP}));
+    EXPECT_EQ(Check_Run((dir / "p").c_str(), &job, &r), CHECK_LISTED + 3);
+    EXPECT_EQ(std::make_tuple(r.count, r.more, r.list[r.count - 2].kind, r.list[r.count - 1].kind),
+              std::make_tuple(CHECK_LISTED + 2, 1, int32_t{CHECK_OPENLOOP}, int32_t{CHECK_EMPTY}));
     Check_Free(&r);
+    Pattern_ResetKeywords();
+}
+
+// The lines a check warns on.
+std::set<int32_t> WarnedLines(const CheckResult& r) {
+    std::set<int32_t> lines;
+    for (int32_t i = 0; i < r.count; i++)
+        lines.insert(r.list[i].line);
+    return lines;
+}
+
+// Generated patterns with the lines the job passes over mixed in: the check makes the job's map
+// and warns on every line where the reference finds text passed over, or the job failing.
+TEST(Check, WarnsWhereverTheJobPassesOver) {
+    const std::string hostile[] = {
+        "{ 1,2",
+        "} 3",
+        "/LOOP(0,5)",
+        "/LOOP(-1,2)",
+        "/REPEAT(0x10)",
+        "/REPEAT(5) 7)",
+        "/LOOP(2,1,5)",
+        "/REPEAT(5 3)",
+        "$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)",
+        "12abc,3",
+        "0x1F",
+        std::string("4\0,5", 4),
+        "/REPEAT(1,2,)",
+        "$SET(REPEAT,R) x)",
+        "7(2)x",
+        "",
+        "# 1",
+    };
+    TestDir dir;
+    const std::string p = dir / "p", o = dir / "o";
+    int32_t passedOver = 0;
+    for (uint64_t seed = 1; seed <= 150; seed++) {
+        PatternGen gen(seed);
+        std::vector<std::string> lines = seed % 7 == 0 ? std::vector<std::string>{} : gen.Lines();
+        for (int64_t i = 0, n = gen.In(1, 3); i < n; i++)
+            lines.insert(lines.begin() + gen.In(0, static_cast<int64_t>(lines.size())),
+                         gen.Pick(hostile) + "\n");
+        std::string pattern;
+        for (std::string& line : lines) {
+            if (line.back() != '\n' && &line != &lines.back()) line += '\n';
+            pattern += line;
+        }
+        WriteFile(p, pattern);
+        TileMapJob job = TileMap_StartValues();
+        job.inputCount = static_cast<int32_t>(gen.In(1, 60));
+        job.outputCount = static_cast<int32_t>(gen.In(1, 40));
+        job.method = static_cast<int32_t>(seed % 2);
+        Pattern_ResetKeywords();
+        const int32_t taken = TileMap_Run("", o.c_str(), p.c_str(), &job);
+        Pattern_ResetKeywords();
+        CheckResult result;
+        ASSERT_GE(Check_Run(p.c_str(), &job, &result), 0);
+        PatternOracle oracle(100000);
+        std::vector<uint8_t> want;
+        oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
+        const std::set<int32_t> warned = WarnedLines(result);
+        std::set<int32_t> missed;
+        for (int32_t line : oracle.passedOver)
+            if (!warned.count(line)) missed.insert(line);
+        passedOver += static_cast<int32_t>(oracle.passedOver.size());
+        EXPECT_EQ(result.taken, taken) << "seed " << seed << "\n" << pattern;
+        EXPECT_TRUE(missed.empty() || oracle.overBudget)
+            << "seed " << seed << ": no warning on line " << *missed.begin() << "\n"
+            << pattern;
+        Check_Free(&result);
+    }
+    EXPECT_GT(passedOver, 150);
+    Pattern_ResetKeywords();
+}
+
+// Bytes the reader makes other lines of, or no text: each "line:kind" expected is among the
+// warnings (the file's own line numbers), and the map is the job's.
+TEST(Check, TheFilesOwnLines) {
+    const std::pair<std::string, const char*> cases[] = {
+        // clang-format off
+        {{"1\0,\0" "2\0\n\0x\0", 10}, "1:16 1:15 2:15"}, // UTF-16LE without its mark
+        {{"\0" "1\0,\0" "2\0\n", 8}, "1:16 1:15"}, {{"1\0\0\0,\0\0\0", 8}, "1:16 1:15"},
+        {"1,2\xB0\n3\n/NOPE(1)\n", "1:17 3:5"}, // a lead byte takes the line break
+        {"1\xB0\n\xB0\n\xB0\n2\n/NOPE(1)\n{ 3\n", "1:17 2:17 3:17 5:5 6:12 6:8"},
+        {"1,\xB0\r\n/NOPE(1)\n", "2:5"}, {"1\xB0\rx\r/NOPE(1)\n", "1:17 3:5"},
+        {"1,x\r\n2,y\r\n", "1:3 2:3"}, {"x\r2,y\n", "1:3 2:3"}, {"\xEF\xBB\xBF" "1,\xEB\xB0\x98\n/NOPE(1)\n", "1:3 2:5"},
+        {{"1\0,2\n3,x\n", 9}, "1:15 2:3"}, {"", "1:18"}, {"# 1\n", "1:18"}, {"0(0)\n", "1:18"},
+        {std::string(70000, ' ') + "\n" + std::string(70000, '\t') + "x\n/LOOP(0,1)\n", "2:3 3:14"},
+        {"/REPEAT(5," + std::string(70000, ' ') + "x)\n" + std::string(70000, '1') + "y\n", "1:6 2:12"},
+        // clang-format on
+    };
+    TestDir dir;
+    for (const auto& [bytes, expected] : cases) {
+        WriteFile(dir / "p", bytes);
+        TileMapJob job = TileMap_StartValues();
+        job.inputCount = 9, job.outputCount = 9;
+        Pattern_ResetKeywords();
+        const int32_t taken = TileMap_Run("", (dir / "o").c_str(), (dir / "p").c_str(), &job);
+        Pattern_ResetKeywords();
+        CheckResult r;
+        ASSERT_GE(Check_Run((dir / "p").c_str(), &job, &r), 0);
+        std::set<std::string> got;
+        std::string all;
+        for (int32_t i = 0; i < r.count; i++) {
+            got.insert(std::to_string(r.list[i].line) + ":" + std::to_string(r.list[i].kind));
+            all += std::to_string(r.list[i].line) + ":" + std::to_string(r.list[i].kind) + " ";
+        }
+        std::istringstream want(expected);
+        for (std::string item; want >> item;)
+            EXPECT_TRUE(got.count(item)) << item << " not among " << all << " for "
+                                         << testing::PrintToString(bytes.substr(0, 40));
+        EXPECT_EQ(r.taken, taken) << testing::PrintToString(bytes.substr(0, 40));
+        Check_Free(&r);
+    }
     Pattern_ResetKeywords();
 }
 

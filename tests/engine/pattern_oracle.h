@@ -6,10 +6,13 @@
 // map. Small patterns only: once a job has made more numbers than its budget
 // the oracle gives up (overBudget) and its answer means nothing. It also
 // names the lines each map entry came from: the line that made the number,
-// or for a loop's numbers the loop's first and last lines.
+// or for a loop's numbers the loop's first and last lines, and the lines where
+// the job passes text over in silence or fails (passedOver), for the check.
 #pragma once
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 #include "textlib/strbuf.h"
@@ -41,6 +44,7 @@ class PatternOracle {
         map->assign(static_cast<size_t>(inverse_ ? inputs : outputs), 0);
         origins.assign(map->size(), {0, 0});
         directOrigins_.clear();
+        passedOver.clear();
         lineNumber_ = 0;
         CloseLoop();
         StrBuf_AssignStr(direct_, "");
@@ -50,9 +54,26 @@ class PatternOracle {
             StrBuf_AssignStr(line_, "");
             StrBuf_Insert(line_, -1, text.data(), static_cast<uint32_t>(text.size()));
             Line();
+            // The job reads no further than where the map fills: of the line it
+            // fills on, nothing is said.
+            if (filled_ >= outputs_) passedOver.erase(lineNumber_);
         }
+        if (filled_ >= outputs_) { // the first line after that says anything is never read
+            for (size_t k = static_cast<size_t>(lineNumber_); k < lines.size(); k++)
+                if (lines[k][0] != '#' &&
+                    lines[k].find_first_not_of(" \t\r\n") != std::string::npos) {
+                    passedOver.insert(static_cast<int32_t>(k + 1));
+                    break;
+                }
+        } else if (inLoop_) {
+            passedOver.insert(loopLine_); // its numbers are dropped
+        }
+        if (filled_ == 0) passedOver.insert(1); // the job fails
         return filled_;
     }
+
+    // Lines where the job passes text over without a word, or fails.
+    std::set<int32_t> passedOver;
 
     bool overBudget = false;
     std::vector<std::pair<int32_t, int32_t>> origins; // per map entry; 0, 0: none
@@ -139,14 +160,21 @@ class PatternOracle {
         directOrigins_.clear();
     }
 
+    void PassOver() { passedOver.insert(lineNumber_); }
+    static bool Blank(const char* text) { // as isspace sees it
+        for (; *text; text++)
+            if (!strchr(" \t\n\v\f\r", *text)) return false;
+        return true;
+    }
+
     void Directive() {
-        if (!EndsWith(')')) return;
+        if (!EndsWith(')')) return PassOver();
         std::string rest = line_->data + 1;
         StrTok tok;
         StrTok_Start(&tok, rest.c_str());
-        if (!StrTok_Next(token_, &tok, '(', 1)) return;
-        bool repeat = false;
-        for (int row = 0; row < 2; row++) {
+        if (!StrTok_Next(token_, &tok, '(', 1)) return PassOver();
+        bool repeat = false, done = false;
+        for (int row = 0; row < 2 && !done; row++) {
             StrBuf_Trim(token_);
             if (!Same(token_->data, texts_[row])) continue;
             if (!StrTok_Next(token_, &tok, ')', 1)) continue;
@@ -154,28 +182,36 @@ class PatternOracle {
             // repeat, or a loop line inside a loop: start, count, step.
             bool opens = row == 0 && !inLoop_;
             int64_t v[3] = {opens ? 1 : 0, opens ? 0 : 1, 0};
-            sscanf(token_->data, "%" SCNd64 ",%" SCNd64 ",%" SCNd64, &v[0], &v[1], &v[2]);
+            int end[3] = {-1, -1, -1}; // where each value read ends
+            sscanf(token_->data, "%" SCNd64 "%n,%" SCNd64 "%n,%" SCNd64 "%n", &v[0], &end[0], &v[1],
+                   &end[1], &v[2], &end[2]);
+            int used = 0; // what the directive reads of the arguments
+            for (int k = 0; k < (opens ? 2 : 3); k++)
+                used = end[k] >= 0 ? end[k] : used;
+            if (!Blank(token_->data + used) || !Blank(tok.cursor)) PassOver();
             if (opens) {
                 inLoop_ = 1;
                 loopLine_ = lineNumber_;
                 count_ = Clamp(v[0]);
                 step_ = Clamp(v[1]);
+                if (count_ <= 0) PassOver(); // the body makes no pass
             } else {
                 repeat = row == 1;
                 Put(Target(), Clamp(v[0]), Clamp(v[1]), Clamp(v[2]));
             }
-            break;
+            done = true;
         }
+        if (!done) PassOver();
         if (repeat) EndOfLine();
     }
 
     void Setting() {
-        if (!EndsWith(')')) return;
+        if (!EndsWith(')')) return PassOver();
         std::string text = line_->data;
         StrTok tok;
         StrTok_Start(&tok, text.c_str());
-        if (!StrTok_Next(token_, &tok, '(', 1) || !Same(token_->data, "$SET")) return;
-        if (!StrTok_Next(token_, &tok, ',', 1)) return;
+        if (!StrTok_Next(token_, &tok, '(', 1) || !Same(token_->data, "$SET")) return PassOver();
+        if (!StrTok_Next(token_, &tok, ',', 1)) return PassOver();
         static const char* const names[2] = {"LOOP", "REPEAT"};
         for (int row = 0; row < 2; row++) {
             if (!Same(token_->data, names[row])) continue;
@@ -183,8 +219,11 @@ class PatternOracle {
             StrBuf_RemoveChar(token_, '"');
             StrBuf_Trim(token_);
             if (token_->length > 0) texts_[row] = std::string(token_->data).substr(0, 23);
-            break;
+            // Nothing set, the word cut short, text after the ')'.
+            if (token_->length == 0 || token_->length > 23 || !Blank(tok.cursor)) PassOver();
+            return;
         }
+        PassOver();
     }
 
     void List() {
@@ -194,14 +233,17 @@ class PatternOracle {
             StrBuf_Trim(token_);
             StrBuf_RemoveChar(token_, ' ');
             int64_t a, b;
-            if (sscanf(token_->data, "%" SCNd64 "~%" SCNd64, &a, &b) == 2) {
+            int end = -1; // where the form read ends
+            if (sscanf(token_->data, "%" SCNd64 "~%" SCNd64 "%n", &a, &b, &end) == 2) {
                 a = Clamp(a), b = Clamp(b);
                 Put(Target(), a, a < b ? b - a + 1 : a - b + 1, a < b ? 1 : -1);
-            } else if (sscanf(token_->data, "%" SCNd64 "(%" SCNd64 ")", &a, &b) == 2) {
+            } else if (sscanf(token_->data, "%" SCNd64 "(%" SCNd64 "%n", &a, &b, &end) == 2) {
+                end += token_->data[end] == ')';
                 Put(Target(), Clamp(a), Clamp(b));
-            } else if (sscanf(token_->data, "%" SCNd64, &a) == 1) {
+            } else if (sscanf(token_->data, "%" SCNd64 "%n", &a, &end) == 1) {
                 Put(Target(), Clamp(a));
             }
+            if (token_->length > 0 && (end < 0 || !Blank(token_->data + end))) PassOver();
         }
         EndOfLine();
     }
@@ -209,11 +251,17 @@ class PatternOracle {
     void Line() {
         if (EndsWith('\r') || EndsWith('\n')) line_->data[--line_->length] = 0;
         if (line_->data[0] == '#') return;
+        // Nothing after a NUL is read.
+        if (memchr(line_->data, 0, static_cast<size_t>(line_->length))) PassOver();
         StrBuf_Trim(line_);
         switch (line_->data[0]) {
         case '/': Directive(); break;
-        case '{': depth_ += inLoop_; break;
+        case '{':
+            if (!inLoop_ || !Blank(line_->data + 1)) PassOver();
+            depth_ += inLoop_;
+            break;
         case '}':
+            if (depth_ == 0 || !Blank(line_->data + 1)) PassOver();
             if (depth_ > 0) depth_--;
             EndOfLine();
             break;

@@ -35,7 +35,7 @@ TEST(Runs, NextPassAgreesWithCounting) {
 
 // Runs lines as one job into *map; returns the result. Without rng through TileMap_Fill; with it
 // through TileMap_FillText: the lines as one text (a lone CR as LF, as the reader hands it out), in
-// blocks of 1 to 40 bytes, held whole up to a few bytes but always a directive or setting line.
+// blocks of 1 to 40 bytes, held whole up to a few bytes (so nearly every line is read as too long).
 int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
              std::vector<uint8_t>* map, std::mt19937* rng = nullptr) {
     map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
@@ -53,11 +53,8 @@ int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
         result = TileMap_Fill(&job, next, &source, map->data(), &failure);
     } else {
         std::pair<std::string, size_t> text; // and where the next block starts
-        int32_t hold = int32_t((*rng)() % 12 + 1);
+        const int32_t hold = int32_t((*rng)() % 12 + 1);
         for (const std::string& line : lines) {
-            const size_t lead = line.find_first_not_of(" \t\v\f\r");
-            if (lead != std::string::npos && (line[lead] == '/' || line[lead] == '$'))
-                hold = std::max(hold, int32_t(line.size()));
             text.first += line;
             if (text.first.back() == '\r') text.first.back() = '\n';
             if (text.first.back() != '\n' && &line != &lines.back()) text.first += '\n';

@@ -2,9 +2,11 @@
 // large to count out and the 64-bit extremes (all must finish at once), other encodings, the
 // output replaced, its folders made, a file with the temporary name by chance kept; failures,
 // also of any allocation, leave the output and no temporary file (a short write: the command's
-// test); lines and blocks of megabytes read in bounded memory.
+// test); lines and blocks of megabytes read in bounded memory; directive and setting lines
+// of any length give the reference's map.
 #include "engine/tilemap.h"
 #include "engine/pattern.h"
+#include "tests/engine/pattern_oracle.h"
 #include "tests/support/testdir.h"
 #include "textlib/mem.h"
 #include <gtest/gtest.h>
@@ -149,6 +151,76 @@ TEST(TileMap, RunningOutOfMemoryLosesNoFile) {
         }
         EXPECT_TRUE(result == clean && clean > 0) << result;
     }
+}
+
+// A directive or setting line made long by a filler repeated inside it, at lengths on both sides
+// of the reader's 64 KiB block and of megabytes: the map is the reference's, read whole.
+TEST(TileMap, LongDirectiveLinesGiveTheReferencesMap) {
+    const struct {
+        const char *head, *filler, *tail; // the pattern: head, filler n times, tail
+        int32_t inputs, outputs, method;
+    } rows[] = {
+        // clang-format off
+        {"/REPEAT(5,", " ", "3)\n", 9, 9, I}, {"/REPEAT(", "0", "7,2)\n", 9, 9, I},
+        {"/REPEAT(7,", "0", "2,1)\n", 9, 9, I}, {"/REPEAT(9)", " ", "\n1\n", 9, 9, I},
+        {"/", " ", "REPEAT(4,2)\n", 9, 9, I}, {"/REPEAT", "\t", "(3)\n", 9, 9, U},
+        {"/REPEAT(3,2)", "x", ")\n2\n", 9, 9, I}, {"/REPEAT(3,2)", "x", "y\n2\n", 9, 9, I},
+        {"/REPEAT(1", "9", ",2)\n3\n", 9, 9, I}, {"/REPEAT(-", "9", ")\n3\n", 9, 9, U},
+        {"/REPEAT(1,-", "9", ")\n7\n", 9, 9, I}, {"/REPEAT(1,2,3", ",", "4)\n", 9, 9, I},
+        {"/REPEAT(", " ", ")\n", 9, 9, I}, {"/REPEAT(5,", " ", "2)\r\n4\n", 9, 9, I},
+        {"/REPEAT(3", " ", ",2)\n", 9, 9, I}, {"/REPEAT( 5 ", " ", ",2)\n", 9, 9, I},
+        {"/REPEAT(3\\0", " ", ",2)\n", 9, 9, I}, {"/((", "(", "REPEAT(4)\n", 9, 9, I},
+        {"/REPEAT(", "(", "4,2)\n", 9, 9, I}, {"/REPEAT(4)", ")", "\n", 9, 9, I},
+        {"/REP", "x", "(4)\n5\n", 9, 9, I}, {"/REPEAT(5,2,1)", "1,", "\n", 9, 9, I},
+        {"/REPEAT(+", "0", "3,-2)\n", 9, 9, I}, {"/LOOP(2,", " ", "5)\n1\n", 9, 9, I},
+        {"/LOOP(", "0", "3,2)\n{\n1,2\n}\n", 9, 9, U}, {"/LOOP(3,1,", "7", ")\n{\n1\n}\n", 9, 9, I},
+        {"$SET(REPEAT,", " ", "R)\n/R(6,2)\n", 9, 9, I}, {"$SET(REPEAT,\"", "\"", "R\")\n/R(6,2)\n", 9, 9, I},
+        {"$SET(LOOP,", "A", ")\n/AAAAAAAAAAAAAAAAAAAAAAA(2,1)\n1\n", 9, 9, I},
+        {"$SET(LOOP,L", " ", "M)\n/L(2,1)\n1\n", 9, 9, I}, {"$SET(REPEAT,R)", "z", "\n/R(6)\n", 9, 9, I},
+        {"$SET(", "(", "REPEAT,R)\n/R(6)\n", 9, 9, I}, {"$SET(REPEAT", ",", "R)\n/R(6)\n", 9, 9, I},
+        {"$SET(REPEAT,R", "\\0", ")\n/R(6)\n", 9, 9, I}, {"$SET", " ", "(REPEAT,R)\n/R(6)\n", 9, 9, I},
+        {"  /REPEAT(2,", "0", "3)  \n", 9, 9, I}, {"", " ", "\n7\n", 9, 9, I},
+        // A step that is clamped brings -2^31 + 2 to tile 1; a word with text after its blanks.
+        {"/LOOP(2,1", "0", ")\n-2147483646\n", 9, 9, I}, {"$SET(REPEAT,R)\n/R", " ", "x(5)\n3\n", 9, 9, I},
+        // clang-format on
+    };
+    TestDir dir;
+    for (const auto& row : rows)
+        for (size_t n : {size_t{1}, size_t{65530}, size_t{70000}, size_t{3000000}}) {
+            auto unescape = [](std::string s) { // "\\0" stands for a NUL byte
+                for (size_t at; (at = s.find("\\0")) != std::string::npos;)
+                    s.replace(at, 2, std::string(1, '\0'));
+                return s;
+            };
+            std::string filler = unescape(row.filler);
+            const std::string text =
+                unescape(row.head) + Times(filler, static_cast<int>(n)) + unescape(row.tail);
+            SCOPED_TRACE(std::string(row.head) + "|" + row.filler + "|" + row.tail + " n " +
+                         std::to_string(n));
+            std::vector<std::string> lines;
+            for (size_t at = 0; at < text.size();) {
+                const size_t lf = text.find('\n', at);
+                const size_t end = lf == std::string::npos ? text.size() : lf + 1;
+                lines.push_back(text.substr(at, end - at));
+                at = end;
+            }
+            std::vector<uint8_t> want;
+            int64_t wanted;
+            { // freed before the job, whose memory is measured
+                PatternOracle oracle(100000);
+                wanted = oracle.Run(lines, row.inputs, row.outputs, row.method, &want);
+                ASSERT_FALSE(oracle.overBudget);
+            }
+            WriteFile(dir / "p", text);
+            Mem_FailNth(0);
+            const int32_t got = RunJob(dir, row.inputs, row.outputs, row.method);
+            EXPECT_LT(Mem_PeakBytes(), 1024u * 1024);
+            EXPECT_EQ(got, wanted);
+            if (got > 0) {
+                EXPECT_EQ(ReadFile(dir / "o"), std::string(want.begin(), want.end()));
+            }
+        }
+    Pattern_ResetKeywords();
 }
 
 } // namespace
