@@ -371,57 +371,123 @@ inline bool IsLineBlank(char c) { // white space that does not end a line
     return c == ' ' || (c >= '\t' && c <= '\r' && c != '\n');
 }
 
-// The common line, bare numbers with commas and white space between them
-// outside a loop, read where it stands with each number taken by the map at
-// once. The lane starts on a line that begins with a sign or a digit (after
-// white space), a number list, and hands any other item, with the rest of
-// the line, to the list walker, which reads it the same way; so does a line
-// that goes on past end, whose rest is then held. Returns where the next
-// line starts, or null when the line is no number list or a loop is open.
+// A number of the lane where it stands: an optional sign and one to ten
+// digits, clamped to 32 bits as the scan clamps it. Longer digit runs are
+// the list walker's.
+inline bool LaneNumber(char** cursor, int32_t* out) {
+    char* p = *cursor;
+    const bool negative = *p == '-';
+    p += *p == '-' || *p == '+';
+    const char* digits = p;
+    uint64_t value = 0;
+    for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; p++)
+        value = value * 10 + d;
+    if (p == digits || p - digits > 10) return false;
+    const int64_t v = negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
+    *out = static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
+    *cursor = p;
+    return true;
+}
+
+// Ranges and repeats this short are taken number by number in the lane.
+constexpr int64_t LANE_RUN = 64;
+
+// Hands the rest of the line from item on to the list walker, which reads
+// it the same way; a line that goes on past end is held. Returns where the
+// next line starts.
+char* ToWalker(PatternWork* work, char* item, char* end) {
+    char* lf = static_cast<char*>(std::memchr(item, '\n', static_cast<size_t>(end - item)));
+    if (!lf) {
+        work->longKind = LONG_LIST;
+        HoldMore(work, item, static_cast<size_t>(end - item));
+        return end;
+    }
+    *lf = 0;
+    PatternWork_ListLine(work, item);
+    return lf + 1;
+}
+
+// The common lines, number lists outside a loop, read where they stand with
+// each number taken by the map at once, line after line. A line enters the
+// lane when it begins with a sign or a digit (after white space). Its items
+// are bare numbers and, in a job (no listener), short ranges a~b and
+// repeats a(k) written without blanks inside; any other item hands the rest
+// of its line to the list walker, which reads it the same way. *end is a
+// NUL. Returns where the first line not read starts, or null when the first
+// line is no number list or a loop is open.
 char* NumberLane(PatternWork* work, const PatternState* state, char* p, char* end) {
-    const char* q = p;
-    while (q < end && IsLineBlank(*q))
-        q++;
-    if (state->inLoop || q >= end || !((*q >= '0' && *q <= '9') || *q == '-' || *q == '+'))
-        return nullptr;
-    for (;;) {
-        while (p < end && *p == ',')
-            p++;
-        char* item = p;
-        while (p < end && IsLineBlank(*p))
-            p++;
-        const bool negative = p < end && *p == '-';
-        if (p < end && (*p == '-' || *p == '+')) p++;
-        const char* digits = p;
-        int64_t value = 0;
-        while (p < end && *p >= '0' && *p <= '9' && p - digits < 10)
-            value = value * 10 + (*p++ - '0');
-        const bool none = p == digits;
-        while (p < end && IsLineBlank(*p))
-            p++;
-        if (none || p >= end || (*p != ',' && *p != '\n')) {
-            // Anything else, from this item on: the walker's.
-            char* lf = static_cast<char*>(std::memchr(item, '\n', static_cast<size_t>(end - item)));
-            if (!lf) {
-                work->longKind = LONG_LIST;
-                HoldMore(work, item, static_cast<size_t>(end - item));
-                return end;
-            }
-            *lf = 0;
-            PatternWork_ListLine(work, item);
-            return lf + 1;
+    if (state->inLoop) return nullptr;
+    const bool job = !work->note.hear;
+    for (char* const first = p;;) {
+        if (static_cast<unsigned char>(*p) - unsigned{'0'} > 9) {
+            const char* q = p;
+            while (IsLineBlank(*q))
+                q++;
+            if (q >= end || !((*q >= '0' && *q <= '9') || *q == '-' || *q == '+'))
+                return p == first ? nullptr : p;
         }
-        value = negative ? -value : value;
-        if (value > INT32_MAX || value < INT32_MIN) value = value < 0 ? INT32_MIN : INT32_MAX;
-        PatternWork_TakeLone(work, static_cast<int32_t>(value));
-        if (*p == '\n' || work->full) {
+        for (;;) { // the items of the line
+            while (*p == ',')
+                p++;
+            char* item = p;
+            // The commonest item: up to nine digits with white space around
+            // them, then a comma or the line's end (*end is a NUL, neither).
+            while (IsLineBlank(*p))
+                p++;
+            unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+            if (d <= 9) {
+                int32_t v = static_cast<int32_t>(d);
+                for (int n = 1;
+                     n < 9 && (d = static_cast<unsigned char>(*++p) - unsigned{'0'}) <= 9; n++)
+                    v = v * 10 + static_cast<int32_t>(d);
+                if (d <= 9) p++;
+                while (IsLineBlank(*p))
+                    p++;
+                if (*p == ',' || *p == '\n') {
+                    PatternWork_TakeLone(work, v);
+                    if (*p == ',' && !work->full) continue;
+                    goto line_end;
+                }
+                p = item;
+            }
+            {
+                while (IsLineBlank(*p))
+                    p++;
+                int32_t a, b = 0;
+                if (!LaneNumber(&p, &a)) {
+                    p = ToWalker(work, item, end);
+                    break;
+                }
+                int64_t count = 1, step = 0;
+                if (job && (*p == '~' || *p == '(')) {
+                    const char form = *p++;
+                    if (!LaneNumber(&p, &b) || (form == '(' && *p++ != ')')) {
+                        p = ToWalker(work, item, end);
+                        break;
+                    }
+                    step = form == '(' ? 0 : a < b ? 1 : -1;
+                    count = form == '(' ? b : a < b ? int64_t{b} - a + 1 : int64_t{a} - b + 1;
+                }
+                while (IsLineBlank(*p))
+                    p++;
+                if (p >= end || (*p != ',' && *p != '\n') || count > LANE_RUN) {
+                    p = ToWalker(work, item, end);
+                    break;
+                }
+                for (int64_t i = 0; i < count && !work->full; i++)
+                    PatternWork_TakeLone(work, static_cast<int32_t>(a + i * step));
+                if (*p == ',' && !work->full) continue;
+            }
+        line_end:
             char* lf = *p == '\n'
                            ? p
                            : static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
             if (work->direct.count > 0 || work->full)
                 PatternWork_EndOfLine(work); // else it does nothing
-            return lf ? lf + 1 : end;
+            p = lf ? lf + 1 : end;
+            break;
         }
+        if (p >= end || work->full || work->noMemory || work->longKind != LONG_NONE) return p;
     }
 }
 
@@ -430,6 +496,7 @@ char* NumberLane(PatternWork* work, const PatternState* state, char* p, char* en
 void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
     char* p = text;
     char* const end = text + length;
+    *end = 0; // the lane's scans stop there
     const PatternState* state = Pattern_State();
     while (p < end && !work->full && !work->noMemory) {
         if (work->held->length == 0 && work->longKind == LONG_NONE) {
