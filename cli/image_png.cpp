@@ -11,7 +11,8 @@ struct ImagePng {
     png_structp png;
     png_infop info;
     TileMapWriter* writer;
-    uint32_t height, rows;
+    uint32_t width, height, rows;
+    uint8_t* grey; // a row of one byte a pixel, for a grey picture
     bool failed;
 };
 
@@ -34,16 +35,22 @@ void OnFlush(png_structp) {}
 
 void Free(ImagePng* image) {
     png_destroy_write_struct(&image->png, &image->info);
+    Mem_Free(image->grey);
     Mem_Free(image);
 }
 
 } // namespace
 
-ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height) {
+ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height, uint32_t flags) {
     auto* image = static_cast<ImagePng*>(Mem_AllocZero(sizeof(ImagePng)));
     if (!image) return nullptr;
     image->writer = writer;
+    image->width = width;
     image->height = height;
+    if ((flags & IMAGE_GREY) && !(image->grey = static_cast<uint8_t*>(Mem_Alloc(width)))) {
+        Free(image);
+        return nullptr;
+    }
     image->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (image->png) image->info = png_create_info_struct(image->png);
     if (!image->info) {
@@ -56,8 +63,17 @@ ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height)
     }
     // The libraries' own limit on a side, a million pixels, is ours too.
     png_set_write_fn(image->png, image, OnWrite, OnFlush);
-    png_set_IHDR(image->png, image->info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(image->png, image->info, width, height, 8,
+                 image->grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!(flags & IMAGE_SMALLEST)) {
+        // For speed: zlib's fastest level, and rows told apart from the one
+        // to their left only, the filter that costs least.
+        png_set_compression_level(image->png, 1);
+        png_set_filter(image->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    } else {
+        png_set_compression_level(image->png, 9);
+    }
     png_write_info(image->png, image->info);
     return image;
 }
@@ -68,7 +84,10 @@ bool Image_PngRow(ImagePng* image, const uint8_t* rgb) {
         image->failed = true;
         return false;
     }
-    png_write_row(image->png, rgb);
+    if (image->grey)
+        for (uint32_t x = 0; x < image->width; x++)
+            image->grey[x] = rgb[x * 3];
+    png_write_row(image->png, image->grey ? image->grey : rgb);
     image->rows++;
     return true;
 }

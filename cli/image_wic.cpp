@@ -133,7 +133,7 @@ void Free(ImagePng* image) {
 
 } // namespace
 
-ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height) {
+ImagePng* Image_PngStart(TileMapWriter* writer, uint32_t width, uint32_t height, uint32_t) {
     void* block = Mem_Alloc(sizeof(ImagePng));
     if (!block) return nullptr;
     ImagePng* image = new (block) ImagePng(writer);

@@ -14,7 +14,7 @@
 namespace {
 
 const char USAGE[] =
-    "Usage: tilemap preview [--columns N] [--scale N]\n"
+    "Usage: tilemap preview [--columns N] [--scale N] [--smallest]\n"
     "                       [--graphic GRAPHIC --tile WxH:BPP [--offset N] [--palette FILE]]\n"
     "                       MAP PICTURE.png\n"
     "Draws the tile map MAP as a PNG picture, one cell per entry, left to right and top to\n"
@@ -30,10 +30,13 @@ const char USAGE[] =
     "  --tile WxH:BPP    its tile format (i after BPP: inverted, leftmost pixel in the low bits)\n"
     "  --offset N        where its tiles start, decimal or 0x hex (default 0)\n"
     "  --palette FILE    16 or 256 colours, three bytes (red, green, blue) each\n"
+    "  --smallest        compress for the smallest file rather than for speed\n"
     "  -h, --help        show this help and exit\n"
     "MAP holds at most 2,073,600 entries. A cell of a number is 28 x 16 pixels, of a tile its\n"
     "width x height; the picture may have at most 1,000,000 pixels on a side and 1,073,741,824\n"
-    "in all. A pipe or standard input is read up to 256 MiB.\n"
+    "in all. A pipe or standard input is read up to 256 MiB. Pictures are compressed for\n"
+    "speed (on Linux; on Windows the Imaging Component decides), and tiles in grey levels\n"
+    "with no empty slot are written as a grey picture, a byte a pixel.\n"
     "Exit status 0 when done, 1 when it failed (PICTURE unchanged), 2 for a usage error.\n";
 
 // The largest picture: a million pixels on a side (libpng's own limit) and
@@ -78,7 +81,7 @@ bool DrawPicture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scal
 
 // Writes the picture of the map to out, or else the file name; the exit status.
 int Picture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scale,
-            const PreviewTiles* tiles, FileHandle* out, const std::string& name,
+            const PreviewTiles* tiles, uint32_t flags, FileHandle* out, const std::string& name,
             const char* shown) {
     if (columns == 0) columns = Preview_DefaultColumns(n);
     uint32_t w = 0, h = 0;
@@ -98,7 +101,7 @@ int Picture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scale,
         return 1;
     }
     ImagePng* png =
-        Image_PngStart(writer, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+        Image_PngStart(writer, static_cast<uint32_t>(width), static_cast<uint32_t>(height), flags);
     const bool drawn = png && DrawPicture(map, n, columns, scale, tiles, w, h, png);
     const bool ended = Image_PngEnd(png) && drawn;
     // A write that failed is the writer's to tell; anything else the library's.
@@ -124,12 +127,13 @@ int Picture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scale,
 
 int Preview_Main(int argc, char** argv, int first) {
     ArgOption options[] = {
-        {"--columns", 0, true, nullptr, false}, {"--scale", 0, true, nullptr, false},
-        {"--graphic", 0, true, nullptr, false}, {"--tile", 0, true, nullptr, false},
-        {"--offset", 0, true, nullptr, false},  {"--palette", 0, true, nullptr, false}};
+        {"--columns", 0, true, nullptr, false},  {"--scale", 0, true, nullptr, false},
+        {"--graphic", 0, true, nullptr, false},  {"--tile", 0, true, nullptr, false},
+        {"--offset", 0, true, nullptr, false},   {"--palette", 0, true, nullptr, false},
+        {"--smallest", 0, false, nullptr, false}};
     const char* files[2];
     int fileCount = 0;
-    int status = Args_Parse(argc, argv, first, options, 6, files, 2, &fileCount, USAGE);
+    int status = Args_Parse(argc, argv, first, options, 7, files, 2, &fileCount, USAGE);
     if (status >= 0) return status;
     if (fileCount < 2) return Args_UsageError("preview needs the map and the picture", nullptr);
     uint64_t columns = 0, scale = 1;
@@ -195,8 +199,11 @@ int Preview_Main(int argc, char** argv, int first) {
         tiles.length = span.held * tiles.format.stride;
         tiles.palette = palette;
         tiles.colours = static_cast<uint32_t>(colours / 3);
+        // Tiles in grey levels are grey pixels but for the red cross of an empty slot.
+        const bool grey = shown[2] && !palette && !memchr(map, 0, static_cast<size_t>(count));
+        const uint32_t flags = (grey ? IMAGE_GREY : 0) | (options[6].seen ? IMAGE_SMALLEST : 0);
         status = Picture(map, static_cast<uint32_t>(count), static_cast<uint32_t>(columns),
-                         static_cast<uint32_t>(scale), &tiles, out, names[1], files[1]);
+                         static_cast<uint32_t>(scale), &tiles, flags, out, names[1], files[1]);
     }
     File_Close(in);
     File_Close(out);
