@@ -8,8 +8,14 @@
 #include "engine/tile.h"
 #include "textlib/file.h"
 #include "textlib/mem.h"
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -34,9 +40,10 @@ const char USAGE[] =
     "  -h, --help        show this help and exit\n"
     "MAP holds at most 2,073,600 entries. A cell of a number is 28 x 16 pixels, of a tile its\n"
     "width x height; the picture may have at most 1,000,000 pixels on a side and 1,073,741,824\n"
-    "in all. A pipe or standard input is read up to 256 MiB. Pictures are compressed for\n"
-    "speed (on Linux; on Windows the Imaging Component decides), and tiles in grey levels\n"
-    "with no empty slot are written as a grey picture, a byte a pixel.\n"
+    "in all. A pipe or standard input is read up to 256 MiB. A picture that takes more than\n"
+    "a second shows its progress on standard error when that is a terminal. Pictures are\n"
+    "compressed for speed (on Linux; on Windows the Imaging Component decides), and tiles\n"
+    "in grey levels with no empty slot are written as a grey picture, a byte a pixel.\n"
     "Exit status 0 when done, 1 when it failed (PICTURE unchanged), 2 for a usage error.\n";
 
 // The largest picture: a million pixels on a side (libpng's own limit) and
@@ -51,6 +58,28 @@ int Failed(const char* what, const char* name, const char* why) {
     return 1;
 }
 
+// The share of the rows drawn, on standard error when it is a terminal and
+// the picture has taken more than a second; the line is ended when done.
+struct Progress {
+    const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+#ifdef _WIN32
+    const bool terminal = _isatty(_fileno(stderr)) != 0;
+#else
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+#endif
+    bool shown = false;
+    void Show(uint32_t done, uint32_t all) {
+        if (!terminal || std::chrono::steady_clock::now() - start < std::chrono::seconds(1)) return;
+        fprintf(stderr, "\rtilemap: drawing the picture: %3u%%",
+                unsigned(uint64_t{done} * 100 / all));
+        fflush(stderr);
+        shown = true;
+    }
+    ~Progress() {
+        if (shown) fprintf(stderr, "\rtilemap: drawing the picture: 100%%\n");
+    }
+};
+
 // Draws the picture a band of rows at a time and hands it to the image
 // library row by row. False when memory ran out or the library or the
 // writer failed.
@@ -64,7 +93,9 @@ bool DrawPicture(const uint8_t* map, uint32_t n, uint32_t columns, uint32_t scal
     auto* wide = static_cast<uint8_t*>(Mem_Alloc(static_cast<size_t>(rowBytes * scale)));
     bool ok = rows && wide;
     uint32_t bad = 0;
+    Progress progress;
     for (uint32_t top = 0; ok && top < h; top += band) {
+        progress.Show(top, h);
         const uint32_t count = h - top < band ? h - top : band;
         ok = Preview_DrawRows(map, n, columns, tiles, top, count, rows, &bad);
         for (uint32_t y = 0; ok && y < count; y++) {
