@@ -65,16 +65,18 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"pm", std::string("\1\0\3\2\4", 5)}, {"s", graphic}, {"pal", palette},
         {"g1", "abc" + std::string(32, '\x0F')}, {"m", "\2\1"}, {"g", "AAAABBBB"},
         {"short", "xyz"}, {"ok.txt", "1,2\n"}, {"bad.txt", "1,x\n"}, {"m4", "\1\2\3\4"}, {"g64", G64}, {"m4k", std::string(4000, 1)},
-        {"none.txt", "# 1\n"}};
+        {"none.txt", "# 1\n"}, {"pn", "\1\3\2\4"}};
     const struct {
         std::string args;
         uint32_t width, height;
         std::vector<std::tuple<uint32_t, uint32_t, uint8_t>> pixels; // x, y, red
+        std::string map = "pm";
     } pictures[] = {
         {"", 3 * 28, 2 * 16, {{27, 0, 160}, {2, 2, 255}, {28 + 2, 2, 200}}},
         {"--columns 5 --graphic s --tile 8x8:4 --offset 3 --scale 2", 80, 16, {{0, 0, 17}, {15, 15, 17}, {16, 0, 200}, {18, 0, 64}, {32, 5, 170}, {48, 15, 85}, {79, 0, 255}}},
         {"--columns 1 --graphic g1 --tile 8x8:1 --offset 0x3", 8, 40, {{0, 0, 0}, {3, 0, 0}, {4, 0, 255}, {7, 7, 255}}}, {"--columns 1 --graphic g1 --tile 8x8:1i --offset 3", 8, 40, {{0, 0, 255}, {7, 7, 0}}},
         {"--columns 5 --graphic s --tile 8x8:4 --offset 3 --palette pal", 40, 8, {{0, 0, 10}, {16, 0, 73}}},
+        {"--graphic s --tile 8x8:4 --offset 3 --smallest", 16, 16, {{0, 0, 17}, {8, 0, 170}, {7, 8, 85}, {15, 15, 255}}, "pn"}, // grey
     };
     // clang-format on
     for (const auto& [name, text] : files)
@@ -82,7 +84,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     for (const auto& c : pictures) {
         const std::string picture = "p" + std::to_string(&c - pictures) + ".png"; // see Shell
         // Every other picture from standard input to standard output.
-        const std::string files = (&c - pictures) % 2 ? " - - <pm >" : " pm ";
+        const std::string files = (&c - pictures) % 2 ? " - - <" + c.map + " >" : " " + c.map + " ";
         const auto [status, out] = Shell(EXE + " preview " + c.args + files + picture);
         ASSERT_EQ(status, 0) << c.args + "\n" + out;
         const std::string png = ReadFile(picture);
