@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
-bash scripts/build.sh native win32
+bash scripts/build.sh native win32 "$(bash scripts/wine-config.sh)"
 
 echo "== tilemap on examples/interleave.map (64 input tiles, 64 output slots)"
 mkdir -p build/run
