@@ -301,10 +301,21 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* l
                     if (!le)
                         w = (w & 0x00FF00FF00FF00FFull) << 8 | (w >> 8 & 0x00FF00FF00FF00FFull);
                     const uint64_t cr = w ^ (LOW * '\r'), lf = oneLine ? w ^ (LOW * '\n') : ~0ull;
-                    const uint64_t zero16 = 0x8000800080008000ull;
-                    if ((w & ~(LOW * 0x7F)) != 0 || ((cr - LOW) & ~cr & zero16) != 0 ||
-                        ((lf - LOW) & ~lf & zero16) != 0)
+                    const uint64_t zero16 = 0x8000800080008000ull, high = w & ~(LOW * 0x7F);
+                    // The top bit of each unit that is not plain: past ASCII (exact), or
+                    // CR or LF (exact for the first such unit, which is all that counts).
+                    const uint64_t special =
+                        ((((high & ~zero16) + (LOW * 0x7FFF)) | high) & zero16) |
+                        ((cr - LOW) & ~cr & zero16) | ((lf - LOW) & ~lf & zero16);
+                    if (special != 0) {
+                        // The plain units before the first other one, then the unit itself
+                        // the slow way.
+                        const int plain = __builtin_ctzll(special) >> 4;
+                        for (int k = 0; k < plain; k++)
+                            out[stored++] = static_cast<char>(w >> (16 * k));
+                        i += 2 * static_cast<uint32_t>(plain);
                         break;
+                    }
                     const uint32_t packed =
                         static_cast<uint32_t>((w & 0xFF) | (w >> 8 & 0xFF00) |
                                               (w >> 16 & 0xFF0000) | (w >> 24 & 0xFF000000));
