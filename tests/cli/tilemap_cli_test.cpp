@@ -5,47 +5,26 @@
 // files, devices and FIFOs, temporaries, signals, folders, the pattern as its own output, no other
 // file appearing; then a pattern from a Korean-named file, standard input or a pipe, and a map to
 // standard output.
+#include "tests/support/command.h"
 #include "tests/support/testdir.h"
 #include "textlib/conv.h"
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <tuple>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
 #ifdef _WIN32
-const std::string DRIVE = "Z:", QUOTE = "\""; // Wine's drive for the build's Unix paths
 const auto Native = [](const std::string& s) { return std::string(Conv_Utf8ToAnsi(s.c_str())); };
 #else
-const std::string DRIVE = "", QUOTE = "'";
 const auto Native = [](const std::string& s) { return s; }; // names as the command line has them
 #endif
-
-const std::string EXE = QUOTE + DRIVE + TILEMAP_EXE + QUOTE;
-
-// Runs a shell command line: its status, stdout and stderr.
-std::tuple<int, std::string, std::string> Shell(const std::string& command) {
-#ifdef _WIN32 // the shell drops the outer quotes; a command's own > keeps its stdout
-    const bool own = command.find(" >") != std::string::npos;
-    if (own) std::ofstream("tilemap_cli.out", std::ios::trunc);
-    const std::string line = command + (own ? "" : " >tilemap_cli.out") + " 2>tilemap_cli.err";
-    const int status = std::system((QUOTE + line + QUOTE).c_str());
-#else
-    const std::string line = "(" + command + ") >tilemap_cli.out 2>tilemap_cli.err";
-    const int raw = std::system(line.c_str()), status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-    std::ifstream out("tilemap_cli.out"), err("tilemap_cli.err"); // text mode: CR LF read as LF
-    return {status, std::string(std::istreambuf_iterator<char>(out), {}),
-            std::string(std::istreambuf_iterator<char>(err), {})};
-}
 
 // One row per case: the set-up (below) in a folder {D} that holds the pattern p, the command ({T}
 // the program, {U} nothing or, for the superuser, a switch to another user), its status, a part of

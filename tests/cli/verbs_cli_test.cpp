@@ -4,40 +4,19 @@
 // leave the output as it was: numbers out of range, two inputs of -, devices; no file named -
 // appears), inputs from pipes and standard input, and the guide's examples.
 #include "cli/image.h"
+#include "tests/support/command.h"
 #include "tests/support/testdir.h"
 #include "textlib/mem.h"
 #include <gtest/gtest.h>
-#include <cstdlib>
 #include <tuple>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace {
 
 #ifdef _WIN32
-const std::string EXE = "\"Z:" TILEMAP_EXE "\"", CAT = "type ", DEVICE = "aux";
+const std::string CAT = "type ", DEVICE = "aux";
 #else
-const std::string EXE = "'" TILEMAP_EXE "'", CAT = "cat ", DEVICE = "/dev/zero";
+const std::string CAT = "cat ", DEVICE = "/dev/zero";
 #endif
-
-// Runs the command with args: its status and stdout followed by stderr. Each run has an output
-// file of its own: under Wine a process that used GDI+ may hold its standard output open for a
-// moment after its end, and the next redirection to that file would fail.
-std::pair<int, std::string> Shell(const std::string& command) {
-    static int runs = 0;
-    const std::string name = "verbs_cli" + std::to_string(++runs) + ".out";
-#ifdef _WIN32 // the shell has no group that takes 2>&1; a command's own > keeps its stdout
-    const bool own = command.find(" >") != std::string::npos;
-    const std::string line = command + (own ? " 2>" : " >" + name + " 2>&1");
-    const int status = std::system(("\"" + line + (own ? name : "") + "\"").c_str());
-#else
-    const int raw = std::system(("(" + command + ") >" + name + " 2>&1").c_str());
-    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-    std::ifstream out(name);
-    return {status, std::string(std::istreambuf_iterator<char>(out), {})};
-}
 
 // A graphic of 64 distinct bytes, and patterns that each give one warning.
 const std::string G64 = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?";
@@ -85,7 +64,7 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         const std::string picture = "p" + std::to_string(&c - pictures) + ".png"; // see Shell
         // Every other picture from standard input to standard output.
         const std::string files = (&c - pictures) % 2 ? " - - <" + c.map + " >" : " " + c.map + " ";
-        const auto [status, out] = Shell(EXE + " preview " + c.args + files + picture);
+        const auto [status, out, err] = Shell(EXE + " preview " + c.args + files + picture, true);
         ASSERT_EQ(status, 0) << c.args + "\n" + out;
         const std::string png = ReadFile(picture);
         PreviewImage image;
@@ -137,8 +116,9 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
     for (const auto& [args, code, text, output] : cases) {
         WriteFile("o", "old");
         const size_t at = args.find("{T}"); // a pipe into the command
-        const auto [status, out] = Shell(
-            at == std::string::npos ? EXE + " " + args : std::string(args).replace(at, 3, EXE));
+        const auto [status, out, err] = Shell(
+            at == std::string::npos ? EXE + " " + args : std::string(args).replace(at, 3, EXE),
+            true);
         EXPECT_EQ(std::make_tuple(status, out.substr(0, text.size()), ReadFile("o")),
                   std::make_tuple(code, text, output))
             << args + "\n" + out;
@@ -161,7 +141,7 @@ TEST(VerbsCli, GuideExamples) {
         more = static_cast<bool>(std::getline(guide, line));
         if (!command.empty() && (!more || line.empty() || line.rfind("    $ ", 0) == 0)) {
             if (command.rfind("tilemap ", 0) == 0) command.replace(0, 7, EXE);
-            EXPECT_EQ(Shell(command).second, expected) << command;
+            EXPECT_EQ(Shell(command, true).out, expected) << command;
             command.clear(), examples++;
         }
         if (line.rfind("    $ ", 0) == 0)
