@@ -1,4 +1,4 @@
-// Option parsing and names for the verbs of the tilemap command.
+// Option parsing and names for the job and the verbs of the tilemap command.
 #include "cli/args.h"
 #include "engine/tile.h"
 #include "textlib/conv.h"
@@ -10,23 +10,43 @@ namespace {
 
 // The verb being run ("" for the job itself), whose help a usage error
 // points to.
-const char* g_verb = "";
+const char* verbRun = "";
+
+// A count of the job's inputs or outputs (what: "the input count").
+int ReadCount(const char* what, const char* text, int32_t* count) {
+    uint64_t v = 0;
+    const int status = Args_NumberOption(what, text, 1, TILEMAP_MAX_COUNT, false, &v);
+    if (status < 0) *count = static_cast<int32_t>(v);
+    return status;
+}
+
+int ReadJobOption(const ArgOption& option, void* into) {
+    TileMapJob* job = static_cast<TileMapJob*>(into);
+    switch (option.letter) {
+    case 'i': return ReadCount("the input count", option.value, &job->inputCount);
+    case 'o': return ReadCount("the output count", option.value, &job->outputCount);
+    default:
+        if (strcmp(option.value, "import") == 0)
+            job->method = EFFECT_MAP_IMPORT;
+        else if (strcmp(option.value, "undo") == 0)
+            job->method = EFFECT_MAP_UNDO;
+        else
+            return Args_UsageError("the method must be import or undo, not", option.value);
+        return -1;
+    }
+}
 
 } // namespace
 
 void Args_SetVerb(const char* verb) {
-    g_verb = verb;
+    verbRun = verb;
 }
 
 int Args_UsageError(const char* what, const char* detail) {
     fprintf(stderr, "tilemap: %s%s%s%s\nTry 'tilemap %s%s--help' for more information.\n", what,
-            detail ? " '" : "", detail ? detail : "", detail ? "'" : "", g_verb,
-            *g_verb ? " " : "");
+            detail ? " '" : "", detail ? detail : "", detail ? "'" : "", verbRun,
+            *verbRun ? " " : "");
     return 2;
-}
-
-bool Args_IsHelp(const char* arg) {
-    return strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0;
 }
 
 int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, const char** files,
@@ -44,7 +64,7 @@ int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, 
             optionsEnd = true;
             continue;
         }
-        if (Args_IsHelp(arg)) {
+        if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
             fputs(usage, stdout);
             return 0;
         }
@@ -65,13 +85,30 @@ int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, 
         found->seen = true;
         if (!found->takesValue) {
             if (value) return Args_UsageError("this option takes no value:", arg);
-            continue;
+        } else {
+            if (!value) {
+                if (i + 1 >= argc) return Args_UsageError("a value is missing after", arg);
+                value = argv[++i];
+            }
+            found->value = value;
         }
-        if (!value) {
-            if (i + 1 >= argc) return Args_UsageError("a value is missing after", arg);
-            value = argv[++i];
-        }
-        found->value = value;
+        const int status = found->given ? found->given(*found, found->into) : -1;
+        if (status >= 0) return status;
+    }
+    return -1;
+}
+
+void Args_JobOptions(ArgOption* rows, TileMapJob* readInto) {
+    const auto given = readInto ? ReadJobOption : nullptr;
+    rows[ARGS_INPUTS] = {"--inputs", 'i', true, nullptr, false, given, readInto};
+    rows[ARGS_OUTPUTS] = {"--outputs", 'o', true, nullptr, false, given, readInto};
+    rows[ARGS_METHOD] = {"--method", 'm', true, nullptr, false, given, readInto};
+}
+
+int Args_ReadJobOptions(const ArgOption* rows, TileMapJob* job) {
+    for (int k = 0; k < ARGS_JOB_OPTIONS; k++) {
+        const int status = rows[k].value ? ReadJobOption(rows[k], job) : -1;
+        if (status >= 0) return status;
     }
     return -1;
 }
@@ -124,13 +161,6 @@ int Args_NumberOption(const char* what, const char* text, uint64_t min, uint64_t
         break;
     }
     return Args_UsageError(why, text);
-}
-
-int Args_Count(const char* what, const char* text, int32_t* count) {
-    uint64_t v = 0;
-    const int status = Args_NumberOption(what, text, 1, TILEMAP_MAX_COUNT, false, &v);
-    if (status < 0) *count = static_cast<int32_t>(v);
-    return status;
 }
 
 int Args_OpenStandard(const char* const* inputs, int count, const char* output, const char* what,

@@ -1,6 +1,7 @@
-// What the verbs of the tilemap command share: option parsing in the
-// command's spellings (-xVALUE, -x VALUE, --long=VALUE, --long VALUE), file
-// names turned into the engine's UTF-8 and back, the wording of file codes.
+// What the job and the verbs of the tilemap command share: option parsing
+// in the command's spellings (-xVALUE, -x VALUE, --long=VALUE, --long VALUE),
+// the job's own options, file names turned into the engine's UTF-8 and back,
+// the wording of file codes.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -12,18 +13,33 @@ struct ArgOption {
     bool takesValue;
     const char* value; // the last value given, or null
     bool seen;
+    // Acts on the option as soon as it is given, before the arguments after
+    // it are looked at (null: it is only marked above). Returns -1 to go on,
+    // else the exit status to end with.
+    int (*given)(const ArgOption& option, void* into) = nullptr;
+    void* into = nullptr;
 };
 
 // Parses argv[first..] against options; up to maxFiles names land in files.
 // Returns -1 to go on, or the exit status to end with: 0 after --help
-// (usage printed), 2 after a usage error (printed with the hint).
+// (usage printed), 2 after a usage error (printed with the hint), or what
+// an option's given returned.
 int Args_Parse(int argc, char** argv, int first, ArgOption* options, int count, const char** files,
                int maxFiles, int* fileCount, const char* usage);
+struct TileMapJob;
+// The job's own options, which begin the option tables of the job and of
+// check: -i/--inputs N and -o/--outputs N (counts 1..TILEMAP_MAX_COUNT),
+// -m/--method import|undo.
+enum { ARGS_INPUTS, ARGS_OUTPUTS, ARGS_METHOD, ARGS_JOB_OPTIONS };
+// Fills rows[0..ARGS_JOB_OPTIONS). With readInto, each value is read into
+// that job as it is given; else Args_ReadJobOptions reads them afterwards.
+void Args_JobOptions(ArgOption* rows, TileMapJob* readInto);
+// Reads the values given in rows[0..ARGS_JOB_OPTIONS) into job, in that
+// order. Returns -1 when they are fine, else 2 after a usage error.
+int Args_ReadJobOptions(const ArgOption* rows, TileMapJob* job);
 // Names the verb being run (the job itself: ""), whose --help the hint of a
 // usage error points to.
 void Args_SetVerb(const char* verb);
-// Whether arg asks for help: --help or -h.
-bool Args_IsHelp(const char* arg);
 // Prints "tilemap: WHAT 'DETAIL'" and the hint; returns 2.
 int Args_UsageError(const char* what, const char* detail);
 // How Args_Number read a text.
@@ -42,9 +58,6 @@ ArgsNumber Args_Number(const char* text, uint64_t min, uint64_t max, bool hex, u
 // says why.
 int Args_NumberOption(const char* what, const char* text, uint64_t min, uint64_t max, bool hex,
                       uint64_t* value);
-// The same for a count of the job's inputs or outputs (what: "the input
-// count"), plain decimal 1..TILEMAP_MAX_COUNT.
-int Args_Count(const char* what, const char* text, int32_t* count);
 struct FileHandle;
 // Opens standard input for the one of count input operands that is "-"
 // (*in, else null) and standard output for an output operand of "-" (*out,

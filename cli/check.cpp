@@ -88,30 +88,17 @@ void Say(const char* file, const CheckDiagnostic& d, const TileMapJob& job) {
 } // namespace
 
 int Check_Main(int argc, char** argv, int first) {
-    ArgOption options[] = {{"--inputs", 'i', true, nullptr, false},
-                           {"--outputs", 'o', true, nullptr, false},
-                           {"--method", 'm', true, nullptr, false},
-                           {"--quiet", 'q', false, nullptr, false}};
+    ArgOption options[ARGS_JOB_OPTIONS + 1] = {};
+    Args_JobOptions(options, nullptr);
+    ArgOption& quiet = options[ARGS_JOB_OPTIONS] = {"--quiet", 'q', false, nullptr, false};
     const char* files[1];
     int fileCount = 0;
-    int status = Args_Parse(argc, argv, first, options, 4, files, 1, &fileCount, USAGE);
+    int status =
+        Args_Parse(argc, argv, first, options, ARGS_JOB_OPTIONS + 1, files, 1, &fileCount, USAGE);
     if (status >= 0) return status;
     if (fileCount < 1) return Args_UsageError("check needs the pattern file", nullptr);
     TileMapJob job = TileMap_StartValues();
-    if (options[0].value &&
-        (status = Args_Count("the input count", options[0].value, &job.inputCount)) >= 0)
-        return status;
-    if (options[1].value &&
-        (status = Args_Count("the output count", options[1].value, &job.outputCount)) >= 0)
-        return status;
-    if (options[2].value) {
-        if (strcmp(options[2].value, "import") == 0)
-            job.method = EFFECT_MAP_IMPORT;
-        else if (strcmp(options[2].value, "undo") == 0)
-            job.method = EFFECT_MAP_UNDO;
-        else
-            return Args_UsageError("the method must be import or undo, not", options[2].value);
-    }
+    if ((status = Args_ReadJobOptions(options, &job)) >= 0) return status;
     std::string name;
     if (!Args_ToEngineName(files[0], &name))
         return Args_UsageError("file name too long:", files[0]);
@@ -142,7 +129,7 @@ int Check_Main(int argc, char** argv, int first) {
         Check_Free(&result);
         return 2;
     }
-    if (!options[3].seen) {
+    if (!quiet.seen) {
         for (int32_t i = 0; i < result.count; i++)
             Say(files[0], result.list[i], job);
         if (result.more > 0) printf("%s: %d more warnings not shown\n", files[0], result.more);

@@ -53,7 +53,7 @@ constexpr uint64_t PICTURE_SIDE = 1000000, PICTURE_PIXELS = uint64_t{1} << 30;
 // The rows drawn at a time take about this many bytes.
 constexpr uint64_t BAND_BYTES = 4u << 20;
 
-int Failed(const char* what, const char* name, const char* why) {
+int ReportFailure(const char* what, const char* name, const char* why) {
     fprintf(stderr, "tilemap: %s '%s'%s%s\n", what, name, why ? ": " : "", why ? why : "");
     return 1;
 }
@@ -202,16 +202,17 @@ int Preview_Main(int argc, char** argv, int first) {
     for (uint64_t k = 0; k < count; k++)
         top = map[k] > top ? map[k] : top;
     if (code == FILE_TOOBIG) {
-        Failed("too many entries for a picture (at most 2,073,600) in the map", shown[0], nullptr);
+        ReportFailure("too many entries for a picture (at most 2,073,600) in the map", shown[0],
+                      nullptr);
     } else if (code != FILE_OK) {
-        Failed("cannot read the map", shown[0], Args_FileCodeText(code));
+        ReportFailure("cannot read the map", shown[0], Args_FileCodeText(code));
     } else if (count == 0) {
-        Failed("no entries to draw in the map", shown[0], nullptr);
+        ReportFailure("no entries to draw in the map", shown[0], nullptr);
     } else if (shown[2] && (code = Tile_ReadTiles(names[2].c_str(), Open(2), offset,
                                                   tiles.format.stride, top, &span)) != FILE_OK) {
-        Failed("cannot read the graphic", shown[2], Args_FileCodeText(code));
+        ReportFailure("cannot read the graphic", shown[2], Args_FileCodeText(code));
     } else if (shown[2] && span.beforeOffset) {
-        Failed("the offset lies past the end of the graphic", shown[2], nullptr);
+        ReportFailure("the offset lies past the end of the graphic", shown[2], nullptr);
     } else if (shown[2] && span.held < top) {
         uint32_t k = 0;
         while (map[k] <= span.held)
@@ -222,9 +223,9 @@ int Preview_Main(int argc, char** argv, int first) {
                (code = Tile_ReadNamed(names[3].c_str(), Open(3), 768, &palette, &colours)) !=
                    FILE_OK &&
                code != FILE_TOOBIG) {
-        Failed("cannot read the palette", shown[3], Args_FileCodeText(code));
+        ReportFailure("cannot read the palette", shown[3], Args_FileCodeText(code));
     } else if (shown[3] && colours != 48 && colours != 768) {
-        Failed("the palette must hold 16 or 256 colours of three bytes:", shown[3], nullptr);
+        ReportFailure("the palette must hold 16 or 256 colours of three bytes:", shown[3], nullptr);
     } else {
         tiles.graphic = span.bytes;
         tiles.length = span.held * tiles.format.stride;

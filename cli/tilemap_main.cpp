@@ -142,6 +142,11 @@ int32_t RunStandard(FileHandle* in, const std::string& patternName, FileHandle* 
     return result;
 }
 
+int ShowVersion(const ArgOption&, void*) {
+    printf("tilemap %s\n", TILEMAP_VERSION);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -157,64 +162,14 @@ int main(int argc, char** argv) {
             }
     }
     TileMapJob job = TileMap_StartValues();
-    const char* files[2] = {nullptr, nullptr};
+    ArgOption options[ARGS_JOB_OPTIONS + 1] = {};
+    Args_JobOptions(options, &job);
+    options[ARGS_JOB_OPTIONS] = {"--version", 0, false, nullptr, false, ShowVersion};
+    const char* files[2];
     int fileCount = 0;
-    bool optionsEnd = false;
-    for (int i = 1; i < argc; i++) {
-        const char* arg = argv[i];
-        if (optionsEnd || arg[0] != '-' || arg[1] == 0) {
-            if (fileCount == 2) return Args_UsageError("too many file names:", arg);
-            files[fileCount++] = arg;
-            continue;
-        }
-        if (strcmp(arg, "--") == 0) {
-            optionsEnd = true;
-            continue;
-        }
-        if (Args_IsHelp(arg)) {
-            fputs(USAGE, stdout);
-            return 0;
-        }
-        if (strcmp(arg, "--version") == 0) {
-            printf("tilemap %s\n", TILEMAP_VERSION);
-            return 0;
-        }
-        // The options that take a value: -xVALUE, -x VALUE, --long=VALUE, --long VALUE.
-        static const struct {
-            char letter;
-            const char* name;
-        } OPTIONS[] = {{'i', "--inputs"}, {'o', "--outputs"}, {'m', "--method"}};
-        char letter = 0;
-        const char* value = nullptr;
-        for (const auto& option : OPTIONS) {
-            size_t n = strlen(option.name);
-            if (arg[1] == option.letter) {
-                letter = option.letter;
-                value = arg[2] ? arg + 2 : nullptr;
-            } else if (strncmp(arg, option.name, n) == 0 && (arg[n] == 0 || arg[n] == '=')) {
-                letter = option.letter;
-                value = arg[n] ? arg + n + 1 : nullptr;
-            }
-        }
-        if (!letter) return Args_UsageError("unknown option", arg);
-        if (!value) {
-            if (i + 1 >= argc) return Args_UsageError("a value is missing after", arg);
-            value = argv[++i];
-        }
-        if (letter == 'm') {
-            if (strcmp(value, "import") == 0)
-                job.method = EFFECT_MAP_IMPORT;
-            else if (strcmp(value, "undo") == 0)
-                job.method = EFFECT_MAP_UNDO;
-            else
-                return Args_UsageError("the method must be import or undo, not", value);
-        } else {
-            const int status = letter == 'i'
-                                   ? Args_Count("the input count", value, &job.inputCount)
-                                   : Args_Count("the output count", value, &job.outputCount);
-            if (status >= 0) return status;
-        }
-    }
+    const int parsed =
+        Args_Parse(argc, argv, 1, options, ARGS_JOB_OPTIONS + 1, files, 2, &fileCount, USAGE);
+    if (parsed >= 0) return parsed;
     if (fileCount < 2)
         return Args_UsageError("the pattern file and the output file must be named", nullptr);
     if (!*files[1]) return Args_UsageError("the output file name is empty", nullptr);

@@ -15,7 +15,7 @@ int64_t FirstPass(const LoopBody* body, const NumberRun* run, int64_t from) {
 }
 
 // The runs that the map cannot reach before it is full, dropped.
-void Thin(LoopBody* body) {
+void DropUnreachable(LoopBody* body) {
     while (body->late.size > 0 && body->firstPass + body->late.size > body->room)
         RunStore_Drop(&body->runs, PassHeap_Pop(&body->late).offset);
     RunStore* runs = &body->runs;
@@ -31,7 +31,10 @@ void Thin(LoopBody* body) {
     }
 }
 
-bool SealOne(LoopBody* body) {
+// Moves the first of the open runs into the store, and among the late runs
+// when the map first takes from it on a later pass. False when memory runs
+// out.
+bool StoreFirstOpen(LoopBody* body) {
     const NumberRun run = body->open.runs[0];
     body->open.count--;
     memmove(body->open.runs, body->open.runs + 1, sizeof(NumberRun) * body->open.count);
@@ -101,14 +104,14 @@ bool LoopBody_Add(LoopBody* body, int64_t start, int64_t count, int64_t step) {
     }
     if (!RunList_Append(&body->open, start, count, step)) return false;
     while (body->open.count > 1)
-        if (!SealOne(body)) return false;
-    Thin(body);
+        if (!StoreFirstOpen(body)) return false;
+    DropUnreachable(body);
     return true;
 }
 
 bool LoopBody_Seal(LoopBody* body) {
     while (body->open.count > 0)
-        if (!SealOne(body)) return false;
+        if (!StoreFirstOpen(body)) return false;
     PassHeap_Free(&body->late); // no longer needed: the map filler makes its own
     if (body->runs.deadBytes > 0) RunStore_Compact(&body->runs);
     return true;

@@ -9,6 +9,7 @@
 // that a line or block of any length runs in bounded memory.
 #include "engine/pattern_work.h"
 #include "engine/scan.h"
+#include "textlib/mem.h"
 #include <cstring>
 
 namespace {
@@ -18,11 +19,11 @@ const PatternKeyword START_KEYWORDS[PATTERN_KEYWORDS] = {
     {"REPEAT", "REPEAT", KEYWORD_REPEAT},
 };
 
-PatternKeyword g_keywords[PATTERN_KEYWORDS] = {
+PatternKeyword keywords[PATTERN_KEYWORDS] = {
     {"LOOP", "LOOP", KEYWORD_LOOP},
     {"REPEAT", "REPEAT", KEYWORD_REPEAT},
 };
-PatternState g_state = {};
+PatternState state = {};
 
 // Equality without regard to the case of ASCII letters only.
 bool EqualNoCase(const char* a, const char* b) {
@@ -57,7 +58,7 @@ void AppendBody(PatternWork* work, int64_t start, int64_t count, int64_t step) {
 
 void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
     if (count <= 0) return;
-    if (g_state.inLoop) return AppendBody(work, start, count, step);
+    if (state.inLoop) return AppendBody(work, start, count, step);
     PatternWork_Note(work, PATTERN_NOTE_RUN, nullptr, start, count, step);
     PatternWork_Flush(work); // single numbers first, and the room they leave
     if (!RunList_Append(&work->direct, start, count, step)) work->noMemory = true;
@@ -66,11 +67,11 @@ void Append(PatternWork* work, int64_t start, int64_t count, int64_t step) {
 }
 
 void CloseLoop() {
-    g_state.inLoop = 0;
-    g_state.depth = 0;
-    g_state.base = 0;
-    g_state.step = 0;
-    g_state.count = 1;
+    state.inLoop = 0;
+    state.depth = 0;
+    state.base = 0;
+    state.step = 0;
+    state.count = 1;
 }
 
 // Tells the listener of text the language passes over: from rest to the
@@ -82,16 +83,16 @@ void NoteRest(PatternWork* work, int32_t kind, const char* rest, const char* tex
 }
 
 void CarryOut(PatternWork* work, int32_t kind, const char* args) {
-    if (kind == KEYWORD_LOOP && !g_state.inLoop) {
+    if (kind == KEYWORD_LOOP && !state.inLoop) {
         int32_t v[2] = {1, 0}; // count, step
         const char* end;
         Scan_Format(args, "%d,%d", v, &end);
         NoteRest(work, PATTERN_NOTE_ARGS, end, args);
         PatternWork_Note(work, PATTERN_NOTE_LOOP, nullptr, v[0], v[1]);
-        g_state.inLoop = 1;
-        g_state.base = 0;
-        g_state.count = v[0];
-        g_state.step = v[1];
+        state.inLoop = 1;
+        state.base = 0;
+        state.count = v[0];
+        state.step = v[1];
         LoopBody_Start(&work->body, v[0], v[1], work->sink.lo, work->sink.hi, work->room);
         return;
     }
@@ -103,7 +104,7 @@ void CarryOut(PatternWork* work, int32_t kind, const char* args) {
         Append(work, v[0], v[1], v[2]);
         return;
     }
-    g_state.lastKind = KEYWORD_REPEAT;
+    state.lastKind = KEYWORD_REPEAT;
     Append(work, v[0], v[1], v[2]);
 }
 
@@ -114,20 +115,20 @@ void DirectiveLine(PatternWork* work, const char* line, int32_t length) {
     if (!StrTok_Next(work->token, &tok, '(', 1))
         return PatternWork_Note(work, PATTERN_NOTE_WORD, line);
     bool done = false;
-    int32_t rows = g_state.rowCount < PATTERN_KEYWORDS ? g_state.rowCount : PATTERN_KEYWORDS;
+    int32_t rows = state.rowCount < PATTERN_KEYWORDS ? state.rowCount : PATTERN_KEYWORDS;
     for (int32_t row = 0; row < rows; row++) {
-        g_state.lastKind = 0;
+        state.lastKind = 0;
         StrBuf_Trim(work->token);
-        if (!EqualNoCase(work->token->data, g_keywords[row].text)) continue;
+        if (!EqualNoCase(work->token->data, keywords[row].text)) continue;
         // A failed take leaves the word in the token for the next row.
         if (!StrTok_Next(work->token, &tok, ')', 1)) continue;
-        CarryOut(work, g_keywords[row].kind, work->token->data);
+        CarryOut(work, keywords[row].kind, work->token->data);
         NoteRest(work, PATTERN_NOTE_REST, tok.cursor, nullptr);
         done = true;
         break;
     }
     if (!done) PatternWork_Note(work, PATTERN_NOTE_WORD, line);
-    if (g_state.lastKind == KEYWORD_REPEAT) PatternWork_EndOfLine(work);
+    if (state.lastKind == KEYWORD_REPEAT) PatternWork_EndOfLine(work);
 }
 
 void SettingLine(PatternWork* work, const char* line, int32_t length) {
@@ -137,20 +138,20 @@ void SettingLine(PatternWork* work, const char* line, int32_t length) {
     if (!StrTok_Next(work->token, &tok, '(', 1) || !EqualNoCase(work->token->data, "$SET") ||
         !StrTok_Next(work->token, &tok, ',', 1))
         return PatternWork_Note(work, PATTERN_NOTE_SETTING, line);
-    int32_t rows = g_state.rowCount < PATTERN_KEYWORDS ? g_state.rowCount : PATTERN_KEYWORDS;
+    int32_t rows = state.rowCount < PATTERN_KEYWORDS ? state.rowCount : PATTERN_KEYWORDS;
     for (int32_t row = 0; row < rows; row++) {
-        if (!EqualNoCase(work->token->data, g_keywords[row].name)) continue;
+        if (!EqualNoCase(work->token->data, keywords[row].name)) continue;
         if (!StrTok_Next(work->token, &tok, ')', 1)) continue;
         StrBuf_RemoveChar(work->token, '"');
         StrBuf_Trim(work->token);
         if (work->token->length == 0) PatternWork_Note(work, PATTERN_NOTE_SETTING, line);
         if (work->token->length > 0) {
             size_t n = static_cast<size_t>(work->token->length);
-            if (n > sizeof g_keywords[row].text - 1) n = sizeof g_keywords[row].text - 1;
-            memcpy(g_keywords[row].text, work->token->data, n);
-            g_keywords[row].text[n] = 0;
+            if (n > sizeof keywords[row].text - 1) n = sizeof keywords[row].text - 1;
+            memcpy(keywords[row].text, work->token->data, n);
+            keywords[row].text[n] = 0;
             if (n < static_cast<size_t>(work->token->length))
-                PatternWork_Note(work, PATTERN_NOTE_CUT, g_keywords[row].text);
+                PatternWork_Note(work, PATTERN_NOTE_CUT, keywords[row].text);
         }
         NoteRest(work, PATTERN_NOTE_REST, tok.cursor, nullptr);
         return;
@@ -204,13 +205,13 @@ void PatternWork_Deliver(PatternWork* work) {
 // The end of a line: a loop that ends here is flushed, and the numbers
 // waiting are delivered unless they are few (see HELD_RUNS).
 void PatternWork_EndOfLine(PatternWork* work) {
-    if (g_state.inLoop) {
-        if (g_state.depth > 0) return;
+    if (state.inLoop) {
+        if (state.depth > 0) return;
         PatternWork_Deliver(work);
         if (!LoopBody_Seal(&work->body)) work->noMemory = true;
-        if (!work->full && work->body.runs.liveRuns > 0 && g_state.count > 0) {
-            work->full = work->sink.takeLoop(work->sink.context, &work->body.runs, g_state.count,
-                                             g_state.step);
+        if (!work->full && work->body.runs.liveRuns > 0 && state.count > 0) {
+            work->full =
+                work->sink.takeLoop(work->sink.context, &work->body.runs, state.count, state.step);
             work->room = work->sink.room(work->sink.context);
         }
         LoopBody_Start(&work->body, 0, 0, 0, 0, 0);
@@ -235,7 +236,7 @@ void PatternWork_ListItems(PatternWork* work, const char* text) {
         int32_t a;
         if (Scan_Int(&q, &a) && (SkipBlanks(&q), *q == ',' || !*q)) {
             p = q;
-            if (g_state.inLoop) {
+            if (state.inLoop) {
                 AppendBody(work, a, 1, 0);
                 continue;
             }
@@ -284,13 +285,13 @@ void PatternWork_LineText(PatternWork* work, char* line, int32_t length) {
     switch (line[0]) {
     case '/': DirectiveLine(work, line, length); break;
     case '{':
-        if (g_state.inLoop && g_state.depth < INT32_MAX) g_state.depth++;
-        if (!g_state.inLoop) PatternWork_Note(work, PATTERN_NOTE_OPENBRACE, nullptr);
+        if (state.inLoop && state.depth < INT32_MAX) state.depth++;
+        if (!state.inLoop) PatternWork_Note(work, PATTERN_NOTE_OPENBRACE, nullptr);
         NoteRest(work, PATTERN_NOTE_REST, line + 1, nullptr);
         break;
     case '}':
-        if (g_state.depth > 0)
-            g_state.depth--;
+        if (state.depth > 0)
+            state.depth--;
         else
             PatternWork_Note(work, PATTERN_NOTE_CLOSEBRACE, nullptr);
         NoteRest(work, PATTERN_NOTE_REST, line + 1, nullptr);
@@ -302,25 +303,27 @@ void PatternWork_LineText(PatternWork* work, char* line, int32_t length) {
 }
 
 PatternKeyword* Pattern_Keywords() {
-    return g_keywords;
+    return keywords;
 }
 PatternState* Pattern_State() {
-    return &g_state;
+    return &state;
 }
 
 void Pattern_ResetKeywords() {
-    memcpy(g_keywords, START_KEYWORDS, sizeof g_keywords);
+    memcpy(keywords, START_KEYWORDS, sizeof keywords);
 }
 
 void Pattern_StartJob() {
-    g_state.rowCount = PATTERN_KEYWORDS;
-    g_state.lastKind = 0;
+    state.rowCount = PATTERN_KEYWORDS;
+    state.lastKind = 0;
     CloseLoop();
 }
 
-bool PatternWork_Init(PatternWork* work, PatternSink sink) {
+PatternWork* PatternWork_New(PatternSink sink, PatternNote note, int32_t holdLimit) {
+    PatternWork* work = static_cast<PatternWork*>(Mem_Alloc(sizeof(PatternWork)));
+    if (!work) return nullptr;
     work->sink = sink;
-    work->note = PatternNote{nullptr, nullptr};
+    work->note = note;
     work->token = StrBuf_New();
     RunList_Init(&work->direct);
     work->directCount = 0;
@@ -330,20 +333,30 @@ bool PatternWork_Init(PatternWork* work, PatternSink sink) {
     work->full = false;
     work->noMemory = false;
     work->held = StrBuf_New();
-    work->holdLimit = 65536;
+    work->holdLimit = holdLimit > 0 ? holdLimit : 65536;
     work->longKind = 0;
     work->squeeze.length = 0;
     work->itemCut = false;
-    return work->token != StrBuf_Null && work->held != StrBuf_Null;
+    if (work->token != StrBuf_Null && work->held != StrBuf_Null) return work;
+    PatternWork_Free(work);
+    return nullptr;
 }
 
 void PatternWork_Free(PatternWork* work) {
+    if (!work) return;
     StrBuf_Free(work->token);
-    work->token = StrBuf_Null;
     StrBuf_Free(work->held);
-    work->held = StrBuf_Null;
     RunList_Free(&work->direct);
     LoopBody_Free(&work->body);
+    Mem_Free(work);
+}
+
+bool PatternWork_Stopped(const PatternWork* work) {
+    return work->full || work->noMemory;
+}
+
+bool PatternWork_NoMemory(const PatternWork* work) {
+    return work->noMemory;
 }
 
 void Pattern_Finish(PatternWork* work) {

@@ -5,8 +5,8 @@
 // error: such text is ignored.
 #pragma once
 #include <cstdint>
-#include "engine/loopbody.h"
 #include "engine/runs.h"
+#include "engine/runstore.h"
 #include "textlib/strbuf.h"
 
 enum : int32_t {
@@ -57,7 +57,7 @@ struct PatternSink {
     bool (*takeLoop)(void* context, const RunStore* body, int64_t passes, int64_t step);
 };
 
-// What the interpreter tells a listener (PatternWork::note) as it reads: the
+// What the interpreter tells a listener (a PatternNote) as it reads: the
 // numbers it makes, and the text it passes over, which the language ignores
 // without a word. A job has no listener; the pattern check has one.
 enum PatternNoteKind : int32_t {
@@ -81,46 +81,6 @@ struct PatternNote {
     void (*hear)(void* context, int32_t kind, const char* text, int64_t a, int64_t b, int64_t c);
 };
 
-// A directive or setting line too long to hold, read to its end as it comes
-// and kept as a short line that the interpreter reads the same way: a word
-// keeps what a keyword text can match, arguments what the scan reads (blanks
-// folded, leading zeros and digits past any 32-bit value dropped) and a mark
-// for the rest, the line its last byte that is not blank.
-struct LineSqueeze {
-    char out[256];
-    int32_t length;
-    int32_t stage;    // the part of the line being read
-    int32_t kept;     // bytes kept of the current word
-    int32_t scan;     // where the scan of the arguments stands
-    int32_t numbers;  // numbers the scan has read
-    int32_t digits;   // significant digits kept of the current number, -1 none yet
-    int32_t commas;   // commas kept after the scan stopped
-    int32_t lastMark; // the line's last byte that is not blank, or -1
-    bool marked;      // the rest of the arguments has its mark
-};
-
-// One job's working buffers.
-struct PatternWork {
-    PatternSink sink;
-    PatternNote note; // hear null: nobody listens (every job)
-    StrBuf* token;
-    RunList direct;      // numbers waiting for delivery
-    int64_t directCount; // how many numbers direct holds
-    int64_t room;        // what sink.room said after the last delivery
-    int32_t lone[256];   // single numbers waiting, before any in direct
-    int32_t loneCount;
-    LoopBody body; // numbers collected while a loop is open
-    bool full;     // the sink reported a full map
-    bool noMemory; // a buffer could not grow: the job's numbers are incomplete
-    // Text fed with Pattern_Text: the line not yet ended, held whole while it
-    // is at most holdLimit bytes, and how a longer one is read on.
-    StrBuf* held;
-    int32_t holdLimit;
-    int32_t longKind;
-    LineSqueeze squeeze; // of a directive or setting line too long to hold
-    bool itemCut;        // the rest of a list item too long to hold is dropped
-};
-
 // The keyword table and loop state, which live for the program's run.
 PatternKeyword* Pattern_Keywords();
 PatternState* Pattern_State();
@@ -130,23 +90,34 @@ void Pattern_ResetKeywords();
 // Prepares for a job's first line: both keyword rows searched, no loop open.
 void Pattern_StartJob();
 
-// Makes the working buffers; false when memory runs out (nothing to free).
-bool PatternWork_Init(PatternWork* work, PatternSink sink);
+// One job's working buffers, private to the interpreter.
+struct PatternWork;
+// Makes a job's working buffers: the numbers go to sink, what is read is
+// told to note (hear null: nobody listens, as in every job), and Pattern_Text
+// holds a line whole up to holdLimit bytes (0 or less: 65536). Returns null
+// when memory runs out; the caller frees the buffers with PatternWork_Free.
+PatternWork* PatternWork_New(PatternSink sink, PatternNote note, int32_t holdLimit);
+// Frees the buffers; null is ignored.
 void PatternWork_Free(PatternWork* work);
+// Whether no more text must be handed over: the map is full, or memory ran
+// out (PatternWork_NoMemory).
+bool PatternWork_Stopped(const PatternWork* work);
+// Whether a buffer could not grow: the job's numbers are incomplete.
+bool PatternWork_NoMemory(const PatternWork* work);
 
 // Handles one line of the pattern (its line break, if any, included). The
-// line buffer is trimmed in place. When work->full turns true the map is
-// full and no further line must be handed over.
+// line buffer is trimmed in place. Once PatternWork_Stopped turns true no
+// further line must be handed over.
 void Pattern_Line(PatternWork* work, StrBuf* line);
 // Delivers the numbers still waiting; call after the last line.
 void Pattern_Finish(PatternWork* work);
 
 // Handles text of a pattern, lines separated by LF, in pieces of any size:
-// the same as Pattern_Line on each line, but a line longer than
-// work->holdLimit is not held whole (a number list is read item by item, a
-// comment or brace line is passed over, a directive or setting line is read
-// to its end into a short line of the same meaning, LineSqueeze).
-// text[length] must be writable. Stops once work->full turns true.
+// the same as Pattern_Line on each line, but a line longer than the hold
+// limit is not held whole (a number list is read item by item, a comment or
+// brace line is passed over, a directive or setting line is read to its end
+// into a short line of the same meaning). text[length] must be writable.
+// Stops once the map is full.
 void Pattern_Text(PatternWork* work, char* text, uint32_t length);
 // Handles a last line that has no LF; call when the text ends.
 void Pattern_TextEnd(PatternWork* work);

@@ -16,7 +16,9 @@ enum LongKind : int32_t {
     LONG_LIST = 3,    // a number list: its items are read as they come
 };
 
-bool Hold(PatternWork* work, const char* bytes, size_t count) {
+// Adds bytes to the line not yet ended; false, with the job marked short of
+// memory, when it cannot grow.
+bool AppendToHeld(PatternWork* work, const char* bytes, size_t count) {
     const int32_t before = work->held->length;
     StrBuf_Insert(work->held, -1, bytes, static_cast<uint32_t>(count));
     if (work->held->length == before + static_cast<int32_t>(count)) return true;
@@ -24,7 +26,8 @@ bool Hold(PatternWork* work, const char* bytes, size_t count) {
     return false;
 }
 
-void Keep(StrBuf* held, int32_t from, int32_t length) {
+// Keeps of held only length bytes from from, moved to its start.
+void KeepOnly(StrBuf* held, int32_t from, int32_t length) {
     std::memmove(held->data, held->data + from, static_cast<size_t>(length));
     held->length = length;
     held->data[length] = 0;
@@ -262,7 +265,7 @@ int32_t SqueezeItem(char* item, int32_t length) {
 
 // Reads the held items of a long number list up to its last comma, and
 // shortens an item that is still too long.
-void ListOn(PatternWork* work) {
+void ReadHeldItems(PatternWork* work) {
     StrBuf* held = work->held;
     int32_t comma = held->length - 1;
     while (comma >= 0 && held->data[comma] != ',')
@@ -270,7 +273,7 @@ void ListOn(PatternWork* work) {
     if (comma >= 0) {
         held->data[comma] = 0;
         PatternWork_ListItems(work, held->data);
-        Keep(held, comma + 1, held->length - comma - 1);
+        KeepOnly(held, comma + 1, held->length - comma - 1);
     }
     // Squeezed, an item is read within its first 30 bytes or so: a blank, a
     // sign, a number, '~' or '(', a blank, a sign, a number, and one more.
@@ -285,11 +288,11 @@ void ListOn(PatternWork* work) {
 }
 
 // The held part of a line has passed the hold limit: decides how it goes on.
-void GoLong(PatternWork* work) {
+void StartLongLine(PatternWork* work) {
     StrBuf* held = work->held;
     const char* data = held->data;
     if (data[0] == '#') {
-        Keep(held, 0, 1);
+        KeepOnly(held, 0, 1);
         work->longKind = LONG_SKIP;
         return;
     }
@@ -297,30 +300,30 @@ void GoLong(PatternWork* work) {
     while (lead < held->length && Scan_IsBlank(data[lead]))
         lead++;
     if (lead == held->length) { // blanks only: one of them says as much
-        Keep(held, 0, 1);
+        KeepOnly(held, 0, 1);
         return;
     }
     const char c = data[lead];
     if (c == '{' || c == '}') {
-        Keep(held, lead, 1);
+        KeepOnly(held, lead, 1);
         work->longKind = LONG_SKIP;
     } else if (c == '/' || c == '$') {
         Squeeze_Start(&work->squeeze, c);
         Squeeze_More(&work->squeeze, data + lead, static_cast<size_t>(held->length - lead));
-        Keep(held, 0, 0);
+        KeepOnly(held, 0, 0);
         work->longKind = LONG_SQUEEZE;
     } else if (std::memchr(data, 0, static_cast<size_t>(held->length))) {
         PatternWork_ListItems(work, data); // its walk stops at the NUL: the rest says nothing
-        Keep(held, 0, 0);
+        KeepOnly(held, 0, 0);
         work->longKind = LONG_SKIP;
     } else {
         work->longKind = LONG_LIST;
-        ListOn(work);
+        ReadHeldItems(work);
     }
 }
 
 // Takes the next bytes of the line not yet ended (no LF among them).
-void HoldMore(PatternWork* work, const char* bytes, size_t count) {
+void ContinueLine(PatternWork* work, const char* bytes, size_t count) {
     switch (work->longKind) {
     case LONG_SKIP: return;
     case LONG_SQUEEZE: return Squeeze_More(&work->squeeze, bytes, count);
@@ -336,33 +339,34 @@ void HoldMore(PatternWork* work, const char* bytes, size_t count) {
         }
         // The walk of a list stops at a NUL: the rest of the line says nothing.
         const char* nul = static_cast<const char*>(std::memchr(bytes, 0, count));
-        if (!Hold(work, bytes, nul ? static_cast<size_t>(nul - bytes) : count)) return;
+        if (!AppendToHeld(work, bytes, nul ? static_cast<size_t>(nul - bytes) : count)) return;
         if (nul) {
             PatternWork_ListItems(work, work->held->data);
-            Keep(work->held, 0, 0);
+            KeepOnly(work->held, 0, 0);
             work->longKind = LONG_SKIP;
         } else if (work->held->length > work->holdLimit) {
-            ListOn(work);
+            ReadHeldItems(work);
         }
         return;
     }
     default:
-        if (Hold(work, bytes, count) && work->held->length > work->holdLimit) GoLong(work);
+        if (AppendToHeld(work, bytes, count) && work->held->length > work->holdLimit)
+            StartLongLine(work);
     }
 }
 
 // The line not yet ended has ended.
-void EndHeld(PatternWork* work) {
+void FinishHeldLine(PatternWork* work) {
     StrBuf* held = work->held;
     if (work->longKind == LONG_SQUEEZE) {
         const char* line = Squeeze_End(&work->squeeze);
-        Hold(work, line, static_cast<size_t>(work->squeeze.length));
+        AppendToHeld(work, line, static_cast<size_t>(work->squeeze.length));
     }
     if (work->longKind == LONG_LIST)
         PatternWork_ListLine(work, held->data);
     else
         PatternWork_LineText(work, held->data, held->length);
-    Keep(held, 0, 0);
+    KeepOnly(held, 0, 0);
     work->longKind = LONG_NONE;
     work->itemCut = false;
 }
@@ -399,7 +403,7 @@ char* ToWalker(PatternWork* work, char* item, char* end) {
     char* lf = static_cast<char*>(std::memchr(item, '\n', static_cast<size_t>(end - item)));
     if (!lf) {
         work->longKind = LONG_LIST;
-        HoldMore(work, item, static_cast<size_t>(end - item));
+        ContinueLine(work, item, static_cast<size_t>(end - item));
         return end;
     }
     *lf = 0;
@@ -515,8 +519,8 @@ void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
             *lf = 0; // a whole line in the text: read in place
             PatternWork_LineText(work, p, static_cast<int32_t>(lf - p));
         } else {
-            HoldMore(work, p, static_cast<size_t>(stop - p));
-            if (lf) EndHeld(work);
+            ContinueLine(work, p, static_cast<size_t>(stop - p));
+            if (lf) FinishHeldLine(work);
         }
         p = stop + 1;
     }
@@ -525,5 +529,5 @@ void Pattern_Text(PatternWork* work, char* text, uint32_t length) {
 
 void Pattern_TextEnd(PatternWork* work) {
     if (!work->full && !work->noMemory && (work->held->length > 0 || work->longKind != LONG_NONE))
-        EndHeld(work);
+        FinishHeldLine(work);
 }

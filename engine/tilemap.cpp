@@ -44,7 +44,7 @@ struct LineFeed {
         return line != StrBuf_Null;
     }
     void Run(PatternWork* work) {
-        while (!work->full && !work->noMemory && source(line, context))
+        while (!PatternWork_Stopped(work) && source(line, context))
             Pattern_Line(work, line);
     }
     void Close() { StrBuf_Free(line); }
@@ -63,7 +63,7 @@ struct TextFeed {
     }
     void Run(PatternWork* work) {
         uint32_t n;
-        while (!work->full && !work->noMemory && (n = source(block, BLOCK, context)) > 0)
+        while (!PatternWork_Stopped(work) && (n = source(block, BLOCK, context)) > 0)
             Pattern_Text(work, block, n);
         Pattern_TextEnd(work);
     }
@@ -79,24 +79,22 @@ int32_t Fill(const TileMapJob* job, Feed* feed, int32_t holdLimit, uint8_t* map,
     MapFill fill;
     MapFill_Init(&fill, map, job->inputCount, job->outputCount, job->method == EFFECT_MAP_UNDO);
     if (trace) fill.tileTake = trace->tileTake;
-    PatternWork work;
-    bool ready = PatternWork_Init(&work, trace ? MapTrace_Sink(trace, &fill) : MapFill_Sink(&fill));
-    if (holdLimit > 0) work.holdLimit = holdLimit;
-    work.note = note;
+    PatternWork* work =
+        PatternWork_New(trace ? MapTrace_Sink(trace, &fill) : MapFill_Sink(&fill), note, holdLimit);
     const bool opened = feed->Open();
     *failure = TILEMAP_OK;
-    if (!ready || !opened) {
+    if (!work || !opened) {
         *failure = TILEMAP_FAIL_NOMEM;
     } else {
         Pattern_StartJob();
-        feed->Run(&work);
-        Pattern_Finish(&work);
-        if (work.noMemory || fill.noMemory || (trace && trace->noMemory))
+        feed->Run(work);
+        Pattern_Finish(work);
+        if (PatternWork_NoMemory(work) || fill.noMemory || (trace && trace->noMemory))
             *failure = TILEMAP_FAIL_NOMEM;
         if (*failure == TILEMAP_OK && fill.filled == 0) *failure = TILEMAP_FAIL_EMPTY;
     }
     feed->Close();
-    PatternWork_Free(&work);
+    PatternWork_Free(work);
     return *failure == TILEMAP_OK ? static_cast<int32_t>(fill.filled) : 0;
 }
 

@@ -25,7 +25,7 @@ const std::string& Scratch(const char* what) {
     return names[what[0] == 'o'];
 }
 
-[[noreturn]] void Fail(const char* why, const std::string& pattern) {
+[[noreturn]] void Crash(const char* why, const std::string& pattern) {
     fprintf(stderr, "fuzz_check: %s\n%s\n", why, pattern.substr(0, 400).c_str());
     abort();
 }
@@ -92,17 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Pattern_ResetKeywords();
     CheckResult result;
     if (Check_Run(Scratch("p").c_str(), &job, &result) < 0)
-        Fail("the check could not read", pattern);
+        Crash("the check could not read", pattern);
     std::set<int32_t> warned;
     bool empty = false;
     for (int32_t i = 0; i < result.count; i++) {
         warned.insert(result.list[i].line);
         empty = empty || result.list[i].kind == CHECK_EMPTY;
     }
-    if (result.taken != taken) Fail("the check took other numbers than the job", pattern);
+    if (result.taken != taken) Crash("the check took other numbers than the job", pattern);
     if (taken > 0 && map != std::string(reinterpret_cast<char*>(result.map), map.size()))
-        Fail("the check made another map", pattern);
-    if (taken == 0 && !empty) Fail("the job fails and the check says nothing of it", pattern);
+        Crash("the check made another map", pattern);
+    if (taken == 0 && !empty) Crash("the job fails and the check says nothing of it", pattern);
 
     bool hidden = false;
     const std::vector<std::string> lines = ReaderLines(Scratch("p"), &hidden);
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int32_t line : oracle.passedOver)
             if (!warned.count(line)) {
                 fprintf(stderr, "line %d\n", line);
-                Fail("no warning on a line the job passes over", pattern);
+                Crash("no warning on a line the job passes over", pattern);
             }
     Check_Free(&result);
     Pattern_ResetKeywords();
