@@ -1,13 +1,4 @@
-# Cross build for 32-bit Windows with the MinGW-w64 posix-thread compilers.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests and tools run under Wine with the Korean ANSI code page.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env TILEORDER_WINE_ARCH=win32
-    ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Cross build for 32-bit Windows, the program we ship.
+set(TILEORDER_MINGW_CPU i686)
+set(TILEORDER_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

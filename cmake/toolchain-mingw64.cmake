@@ -1,14 +1,6 @@
-# Cross build for 64-bit Windows with the MinGW-w64 posix-thread compilers.
-# The product is the 32-bit build; this one exists so that the Windows tests
-# can run under 64-bit Wine on machines whose kernel runs no 32-bit programs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env TILEORDER_WINE_ARCH=win64
-    ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# Cross build for 64-bit Windows: the same program, so that the Windows
+# tests can run under 64-bit Wine on machines whose kernel runs no 32-bit
+# programs.
+set(TILEORDER_MINGW_CPU x86_64)
+set(TILEORDER_WINE_ARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

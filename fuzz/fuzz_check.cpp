@@ -4,6 +4,7 @@
 // lines the job passes over mixed in. Aborts when the check fails to read
 // what the job reads, makes another map, says nothing of a job that fails,
 // or has no warning on a line where the reference finds text passed over.
+#include "fuzz/fuzz_job.h"
 #include "engine/check.h"
 #include "engine/pattern.h"
 #include "textlib/textstream.h"
@@ -48,10 +49,7 @@ std::vector<std::string> ReaderLines(const std::string& name, bool* hidden) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
-    TileMapJob job = TileMap_StartValues();
-    job.inputCount = 1 + (data[0] & 0x80 ? (data[0] << 4 | data[1]) : data[0] % 48);
-    job.outputCount = 1 + (data[2] & 0x80 ? (data[2] << 4 | data[1]) : data[2] % 64);
-    job.method = data[3] & 1;
+    TileMapJob job = Fuzz_Job(data);
     std::string pattern;
     if (data[3] & 2) { // the bytes seed the grammar
         static const char* const hostile[] = {"{ 1,2",

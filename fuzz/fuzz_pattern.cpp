@@ -5,6 +5,7 @@
 // Half the inputs go through TileMap_FillText instead, as one text in blocks
 // of 1 to 16 bytes with lines held whole up to a few bytes, so that nearly
 // every line is read as a line too long to hold.
+#include "fuzz/fuzz_job.h"
 #include "engine/pattern.h"
 #include "engine/tilemap.h"
 #include "tests/engine/pattern_gen.h"
@@ -49,10 +50,7 @@ StrBuf* NextLine(StrBuf* line, void* context) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
-    TileMapJob job = TileMap_StartValues();
-    job.inputCount = 1 + (data[0] & 0x80 ? (data[0] << 4 | data[1]) : data[0] % 48);
-    job.outputCount = 1 + (data[2] & 0x80 ? (data[2] << 4 | data[1]) : data[2] % 64);
-    job.method = data[3] & 1;
+    TileMapJob job = Fuzz_Job(data);
     std::vector<std::string> lines;
     if (data[3] & 2) { // the bytes seed the grammar
         uint64_t seed = 1469598103934665603u;
