@@ -16,10 +16,6 @@ std::pair<int, std::string> Shown(HWND d) { // the preset row and the path
     return {int(SendDlgItemMessageA(d, IDC_EDITOR_PRESET, CB_GETCURSEL, 0, 0)),
             Ui_Text(GetDlgItem(d, IDC_EDITOR_PATH))};
 }
-void ChooseRow(HWND d, int row) {
-    SendDlgItemMessageA(d, IDC_EDITOR_PRESET, CB_SETCURSEL, row, 0);
-    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_PRESET, CBN_SELCHANGE), 0);
-}
 
 // Opened by its menu keys, held inside a work area smaller than it; a preset is taken only on Yes
 // and Escape applies nothing.
@@ -32,9 +28,9 @@ TEST(EditorDialog, MenuKeysSmallWorkAreaAndPresetsAskFirst) {
         RECT r;
         EXPECT_TRUE(GetWindowRect(d, &r) && r.left == 0 && r.top == 0);
         s.answers = {IDNO, IDYES};
-        ChooseRow(d, 2);
+        Ui_ChooseRow(d, IDC_EDITOR_PRESET, 2);
         EXPECT_EQ(Shown(d), std::make_pair(1, NOTEPAD));
-        ChooseRow(d, 2);
+        Ui_ChooseRow(d, IDC_EDITOR_PRESET, 2);
         EXPECT_EQ(Shown(d).second, "C:\\Program Files\\EmEditor\\EmEditor.exe");
         Ui_PressKey(VK_ESCAPE);
     }};
@@ -73,10 +69,10 @@ TEST(EditorDialog, ApplyAsksFirstAndTheRowShownOutlivesTheDialog) {
     };
     s.flows = {
         [&](HWND d) {
-            ChooseRow(d, 0); // the chooser, cancelled
+            Ui_ChooseRow(d, IDC_EDITOR_PRESET, 0); // the chooser, cancelled
             EXPECT_EQ(Shown(d), std::make_pair(1, NOTEPAD));
             s.answers = {IDYES};
-            ChooseRow(d, 2);
+            Ui_ChooseRow(d, IDC_EDITOR_PRESET, 2);
             for (auto [text, answer, result] : applies) {
                 s.answers = {answer};
                 SetDlgItemTextA(d, IDC_EDITOR_PATH, text.c_str());

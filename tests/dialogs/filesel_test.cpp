@@ -30,8 +30,8 @@ TEST(FileSelection, ListsTheDropAndPutsTheChosenFileIntoTheField) {
     s.flows = {
         [&](HWND d) {
             for (int id : {IDC_EDITOR_PRESET, IDC_EDITOR_PATH, IDC_EDITOR_PATH, IDC_EDITOR_PATH}) {
-                RECT r; // beside the field first: nothing opens
-                GetWindowRect(GetDlgItem(d, id), &r);
+                RECT r =
+                    Ui_RectIn(GetDlgItem(d, id), nullptr); // beside the field first: nothing opens
                 SetCursorPos(r.left + 3, r.top + 3);
                 SendMessageA(d, WM_DROPFILES, Test_Drop({"a.map", "sub", "big.zzz", "no.txt"}), 0);
                 fields.push_back(Ui_Text(GetDlgItem(d, IDC_EDITOR_PATH)));

@@ -9,13 +9,6 @@
 
 namespace {
 
-RECT RectIn(HWND window, HWND parent) {
-    RECT r;
-    GetWindowRect(window, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // The status bar's text; "(simple)" in front while it shows menu help.
 std::string StatusText() {
     char text[512] = "";
@@ -51,7 +44,7 @@ TEST(MainWindow, MenuHelpToolbarAndEscape) {
     SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(StatusText(), Ui_String(IDS_READY));
     HWND tb = appState.toolBar;
-    EXPECT_EQ(RectIn(tb, app.main()).top, 0); // at the top of the client area
+    EXPECT_EQ(Ui_RectIn(tb, app.main()).top, 0); // at the top of the client area
     ASSERT_EQ(SendMessageA(tb, TB_BUTTONCOUNT, 0, 0), 3);
     const int buttons[][3] = {{0, IDM_RUN_BUTTON, IDS_RUN_LABEL}, {2, IDM_ABOUT, IDS_AUTHOR_LABEL}};
     for (auto& [index, command, label] : buttons) {
@@ -117,10 +110,10 @@ void ExpectBars(HWND main, bool toolBar, bool statusBar) {
     EXPECT_EQ((GetMenuState(menu, IDM_STATUSBAR, MF_BYCOMMAND) & MF_CHECKED) != 0, statusBar);
     EXPECT_EQ(IsWindowVisible(appState.toolBar) != 0, toolBar);
     EXPECT_EQ(IsWindowVisible(appState.statusBar) != 0, statusBar);
-    RECT client, text = RectIn(GetDlgItem(main, IDC_TEXT), main);
-    RECT status = RectIn(appState.statusBar, main);
+    RECT client, text = Ui_RectIn(GetDlgItem(main, IDC_TEXT), main);
+    RECT status = Ui_RectIn(appState.statusBar, main);
     GetClientRect(main, &client);
-    LONG top = toolBar ? RectIn(appState.toolBar, main).bottom : 0;
+    LONG top = toolBar ? Ui_RectIn(appState.toolBar, main).bottom : 0;
     LONG bottom = statusBar ? status.top : client.bottom;
     EXPECT_TRUE(!statusBar ||
                 (status.bottom == client.bottom && status.right - status.left == client.right));
@@ -139,7 +132,7 @@ TEST(Bars, CommandsAndAcceleratorsShowAndHideThemAndTheTextWindowFollows) {
         SCOPED_TRACE(step);
         ShowWindow(app.main(), step == 's' ? SW_MINIMIZE : SW_SHOWNORMAL);
         ShowWindow(app.main(), SW_RESTORE);
-        RECT w = RectIn(app.main(), nullptr);
+        RECT w = Ui_RectIn(app.main(), nullptr);
         SetWindowPos(app.main(), nullptr, 0, 0, w.right - w.left + (step % 7) * 9 - 27,
                      w.bottom - w.top + step % 5 * 4, SWP_NOMOVE | SWP_NOZORDER);
         bool tool = step == 't' || step == 'T';
@@ -154,7 +147,7 @@ TEST(Bars, CommandsAndAcceleratorsShowAndHideThemAndTheTextWindowFollows) {
         ExpectBars(app.main(), toolBar, statusBar);
     }
     SendMessageA(app.main(), WM_SETTINGCHANGE, 0, 0);
-    RECT w = RectIn(app.main(), nullptr);
+    RECT w = Ui_RectIn(app.main(), nullptr);
     EXPECT_LE(abs(w.left + w.right - GetSystemMetrics(SM_CXSCREEN)), 1);
     EXPECT_LE(abs(w.top + w.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
 }

@@ -3,11 +3,10 @@
 // the opening text and font, exit and shutdown (which frees the legend
 // picture), the manifest as the loader reads it, and the real program.
 #include <gtest/gtest.h>
-#include <shlwapi.h>
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/icons.h"
-#include "tests/support/uitest.h"
+#include "tests/support/program.h"
 #include "tests/support/testdir.h"
 
 namespace {
@@ -104,28 +103,14 @@ class RealProgram : public ::testing::TestWithParam<std::pair<const char*, UINT>
 TEST_P(RealProgram, CaptionFollowsTheFileNameAndEndsWithZero) {
     const std::string name = GetParam().first;
     TestDir dir;
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, sizeof(self));
-    PathRemoveFileSpecA(self);
-    std::string copy = dir / (name + ".exe"), commandLine = "\"" + copy + "\"";
-    ASSERT_TRUE(
-        CopyFileA((self + std::string("\\..\\bin\\tileorder.exe")).c_str(), copy.c_str(), 0));
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWMINNOACTIVE; // ignored: the window opens normally
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               dir.path.c_str(), &si, &pi));
-    EXPECT_EQ(WaitForInputIdle(pi.hProcess, UI_DEADLINE_MS), 0u);
+    const std::string copy = std::filesystem::absolute(dir / (name + ".exe")).string();
+    ASSERT_TRUE(CopyFileA("..\\bin\\tileorder.exe", copy.c_str(), 0));
+    Program program(copy, "", dir.path, SW_SHOWMINNOACTIVE); // ignored: the window opens normally
+    EXPECT_EQ(WaitForInputIdle(program.pi.hProcess, UI_DEADLINE_MS), 0u);
     HWND found = FindWindowA("MainClass", name.c_str());
     EXPECT_TRUE(IsWindowVisible(found) && !IsIconic(found)) << "no window captioned " << name;
     PostMessageA(found, GetParam().second, IDM_EXIT, 0);
-    if (WaitForSingleObject(pi.hProcess, UI_DEADLINE_MS)) TerminateProcess(pi.hProcess, 99);
-    DWORD code = 99;
-    EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code) && code == 0) << code;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(program.ExitCode(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, RealProgram,

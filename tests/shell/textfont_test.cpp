@@ -34,14 +34,6 @@ ColourBox ReadColours(HWND dialog) {
     return box;
 }
 
-// Selects a combo box item as the user does; what the choice opens runs first.
-void Choose(HWND dialog, int id, int index) {
-    HWND combo = GetDlgItem(dialog, id);
-    SendMessageA(combo, CB_SETCURSEL, index, 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo));
-}
-
 class FontDialog : public ::testing::TestWithParam<std::pair<COLORREF, COLORREF>> {};
 
 // The colour chosen and the colour list views then get. The dialog opens
@@ -66,9 +58,7 @@ TEST_P(FontDialog, OkMakesTheFontAndColourCurrentAndOtherOpensTheColourDialog) {
     DialogScript script([&](HWND dialog, int) {
         if (!GetDlgItem(dialog, IDC_FONT_COLOURS)) { // the colour dialog: a basic colour
             colourOwners.push_back(GetWindow(dialog, GW_OWNER));
-            RECT r;
-            GetWindowRect(GetDlgItem(dialog, COLOUR_PALETTE), &r);
-            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+            RECT r = Ui_RectIn(GetDlgItem(dialog, COLOUR_PALETTE), dialog);
             LPARAM at =
                 MAKELPARAM(r.left + (r.right - r.left) / 16, r.top + (r.bottom - r.top) / 12);
             PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -79,12 +69,12 @@ TEST_P(FontDialog, OkMakesTheFontAndColourCurrentAndOtherOpensTheColourDialog) {
                         Ui_Text(GetDlgItem(dialog, SIZE_BOX)));
         boxes.push_back(ReadColours(dialog));
         if (faces.size() == 1) {
-            Choose(dialog, IDC_FONT_COLOURS, boxes[0].IndexOf(chosen));
-            Choose(dialog, FACE_BOX, 1);
+            Ui_ChooseRow(dialog, IDC_FONT_COLOURS, boxes[0].IndexOf(chosen));
+            Ui_ChooseRow(dialog, FACE_BOX, 1);
             return Ui_PressButton(dialog, IDOK);
         }
         for (int i = 0; i < 2; ++i) { // "other", the last item
-            Choose(dialog, IDC_FONT_COLOURS, static_cast<int>(boxes[1].data.size()) - 1);
+            Ui_ChooseRow(dialog, IDC_FONT_COLOURS, static_cast<int>(boxes[1].data.size()) - 1);
             boxes.push_back(ReadColours(dialog));
         }
         Ui_PressButton(dialog, IDCANCEL);

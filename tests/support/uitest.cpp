@@ -111,6 +111,18 @@ void Ui_ClickToolbar(int index, bool arrow) {
     SendMessageA(appState.toolBar, WM_LBUTTONUP, 0, at);
 }
 
+void Ui_ChooseRow(HWND dialog, int id, int row) {
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, row, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, id)));
+}
+
+RECT Ui_RectIn(HWND window, HWND parent) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 SentWatcher::SentWatcher(std::function<void(const CWPSTRUCT&)> f) : fn(std::move(f)) {
     if (!sentHook) sentHook = SetWindowsHookExA(WH_CALLWNDPROC, SentProc, 0, GetCurrentThreadId());
     watchers.push_back(this);

@@ -33,6 +33,9 @@ void Ui_PressKey(WORD key, bool alt = false, bool shift = false); // through Sen
 // A click on toolbar button index of the main window, on its drop-down
 // arrow when arrow is set.
 void Ui_ClickToolbar(int index, bool arrow = false);
+// Selects a combo box row as the user does; what the choice opens runs first.
+void Ui_ChooseRow(HWND dialog, int id, int row);
+RECT Ui_RectIn(HWND window, HWND parent); // in parent's client coordinates
 
 // Calls fn for every message sent to a window of this thread while it lives.
 struct SentWatcher {

@@ -6,43 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "resources/resource.h"
-#include "tests/support/uitest.h"
+#include "tests/support/program.h"
 #include "tests/support/testdir.h"
 
 namespace {
-
-struct Program {
-    PROCESS_INFORMATION pi = {};
-    Program(const std::string& name, const std::string& arguments, const std::string& folder) {
-        const std::string path = std::filesystem::absolute("../bin/" + name).string();
-        std::string commandLine = "\"" + path + "\" " + arguments;
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        EXPECT_TRUE(CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                   nullptr, folder.c_str(), &si, &pi));
-    }
-    ~Program() {
-        if (WaitForSingleObject(pi.hProcess, UI_DEADLINE_MS)) TerminateProcess(pi.hProcess, 99);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    DWORD ExitCode() {
-        DWORD code = 99;
-        WaitForSingleObject(pi.hProcess, UI_DEADLINE_MS);
-        return GetExitCodeProcess(pi.hProcess, &code) ? code : 99;
-    }
-    bool Until(const std::function<bool()>& done) { // waits in steps on the process
-        for (DWORD start = GetTickCount(); !done();)
-            if (GetTickCount() - start > UI_DEADLINE_MS || !WaitForSingleObject(pi.hProcess, 20))
-                return done();
-        return true;
-    }
-    HWND Focus() {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof(info);
-        return GetGUIThreadInfo(pi.dwThreadId, &info) ? info.hwndFocus : nullptr;
-    }
-};
 
 std::string Text(HWND control) { // another process's edit answers only WM_GETTEXT
     char text[512] = "";
@@ -58,7 +25,7 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     for (int t = 1; t <= 12; t++)
         graphic += std::string(32, char(t * 0x11)); // 8x8 tiles, 4 bits a pixel, solid
     WriteFile(dir / "g.bin", graphic);
-    Program app("tileorder.exe", "", folder);
+    Program app("../bin/tileorder.exe", "", folder);
     ASSERT_EQ(WaitForInputIdle(app.pi.hProcess, UI_DEADLINE_MS), 0u);
     // A program started by one without windows does not come forward itself.
     HWND main = FindWindowA("MainClass", nullptr), tool = nullptr;
@@ -129,10 +96,11 @@ TEST(EndToEnd, TheToolMakesTheSameMapAsTheCommand) {
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(app.ExitCode(), 0u);
 
-    Program command("tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
+    Program command("../bin/tilemap.exe", "-i 12 -o 1200 sheet.map command.bbl", folder);
     EXPECT_EQ(command.ExitCode(), 0u);
     EXPECT_EQ(ReadFile(dir / "maps/sheet.bbl"), ReadFile(dir / "command.bbl"));
-    Program apply("tilemap.exe", "apply --tile 8x8:4i command.bbl g.bin command.bin", folder);
+    Program apply("../bin/tilemap.exe", "apply --tile 8x8:4i command.bbl g.bin command.bin",
+                  folder);
     EXPECT_EQ(apply.ExitCode(), 0u);
     EXPECT_EQ(ReadFile(dir / "applied.bin"), ReadFile(dir / "command.bin"));
 }

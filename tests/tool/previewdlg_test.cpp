@@ -105,8 +105,7 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
                     tiles.palette = reinterpret_cast<const uint8_t*>(palette.data());
                     tiles.colours = 16;
                 }
-                SendDlgItemMessageA(p, IDC_PREVIEW_ZOOM, CB_SETCURSEL, zoom - 1, 0);
-                SendMessageA(p, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_ZOOM, CBN_SELCHANGE), 0);
+                Ui_ChooseRow(p, IDC_PREVIEW_ZOOM, zoom - 1);
                 PreviewImage image;
                 uint32_t bad;
                 ASSERT_TRUE(Preview_Draw(reinterpret_cast<const uint8_t*>(map.data()), 9, 11, zoom,
