@@ -73,11 +73,22 @@ bool TakeRuns(void* context, const NumberRun* runs, int32_t count) {
 int64_t TakeNumbers(void* context, const int32_t* numbers, int32_t count) {
     MapFill* fill = static_cast<MapFill*>(context);
     const int64_t inputs = fill->inputCount;
+    if (!fill->inverse) {
+        // In locals: a store through the byte map may alias the fill's fields.
+        const int64_t take =
+            count < fill->outputCount - fill->filled ? count : fill->outputCount - fill->filled;
+        uint8_t* slot = fill->map + fill->filled;
+        const uint32_t top = static_cast<uint32_t>(inputs); // negatives compare above it
+        for (int64_t i = 0; i < take; i++) {
+            const uint32_t n = static_cast<uint32_t>(numbers[i]);
+            slot[i] = n <= top ? static_cast<uint8_t>(n) : 0;
+        }
+        fill->filled += take;
+        return fill->outputCount - fill->filled;
+    }
     for (int32_t i = 0; i < count && fill->filled < fill->outputCount; i++) {
         const int64_t n = numbers[i];
-        if (!fill->inverse) {
-            fill->map[fill->filled++] = n >= 0 && n <= inputs ? static_cast<uint8_t>(n) : 0;
-        } else if (n >= 0 && n <= inputs) {
+        if (n >= 0 && n <= inputs) {
             fill->filled++;
             if (n >= 1) fill->map[n - 1] = static_cast<uint8_t>(fill->filled);
             if (n >= 1 && fill->tileTake)

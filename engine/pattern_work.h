@@ -76,6 +76,19 @@ inline void PatternWork_Flush(PatternWork* work) {
     work->loneCount = 0;
 }
 
+// count numbers from a by step (count at most the waiting room's size), as
+// single numbers; for a job, which has no listener to tell.
+inline void PatternWork_TakeSpan(PatternWork* work, int32_t a, int32_t step, int32_t count) {
+    constexpr int32_t ROOM = static_cast<int32_t>(sizeof work->lone / sizeof work->lone[0]);
+    if (work->direct.count > 0) PatternWork_Deliver(work);
+    if (work->loneCount + count > ROOM) PatternWork_Flush(work);
+    int32_t* out = work->lone + work->loneCount;
+    for (int32_t i = 0; i < count; i++, a += step)
+        out[i] = a;
+    work->loneCount += count;
+    if (work->loneCount == ROOM) PatternWork_Flush(work);
+}
+
 // One single number, after any numbers waiting in work->direct.
 inline void PatternWork_TakeLone(PatternWork* work, int32_t n) {
     PatternWork_Note(work, PATTERN_NOTE_RUN, nullptr, n, 1, 0);

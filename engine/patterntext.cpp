@@ -478,8 +478,11 @@ char* NumberLane(PatternWork* work, const PatternState* state, char* p, char* en
                     p = ToWalker(work, item, end);
                     break;
                 }
-                for (int64_t i = 0; i < count && !work->full; i++)
-                    PatternWork_TakeLone(work, static_cast<int32_t>(a + i * step));
+                if (count == 1)
+                    PatternWork_TakeLone(work, a);
+                else if (count > 1) // a repeat may ask for none
+                    PatternWork_TakeSpan(work, a, static_cast<int32_t>(step),
+                                         static_cast<int32_t>(count));
                 if (*p == ',' && !work->full) continue;
             }
         line_end:
