@@ -19,6 +19,9 @@
 #include "textlib/textstream.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "textlib/conv.h"
 #include "textlib/mem.h"
@@ -176,33 +179,67 @@ uint32_t CacheAt(TextStream* s, const uint8_t** at) {
     return s->cacheCount - static_cast<uint32_t>(offset);
 }
 
-// The length of the run of plain bytes at p, at most limit bytes: bytes
-// 0x20..0x7F, and with text (many lines wanted) any byte below 0x80 but CR.
-uint32_t PlainRun(const uint8_t* p, uint32_t avail, uint32_t limit, bool text) {
-    const uint32_t end = avail < limit ? avail : limit;
+// Copies the run of plain bytes at p to out, at most limit bytes of it:
+// bytes 0x20..0x7F, and with text (many lines wanted) any byte below 0x80
+// but CR, a CR LF inside the run going out as its LF. *used is how many bytes
+// of p it took; returns how many it wrote.
+uint32_t PlainCopy(const uint8_t* p, uint32_t avail, char* out, uint32_t limit, bool text,
+                   uint32_t* used) {
     constexpr uint64_t ONES = 0x0101010101010101ull;
     constexpr uint64_t HIGH = 0x8080808080808080ull;
-    uint32_t i = 0;
-    for (; i + 8 <= end; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        // A byte that stops the run sets its high bit here; bytes above the
-        // first such byte may be marked falsely (a borrow runs upward), so
-        // only the lowest mark (the first byte in memory order) counts.
-        const uint64_t cr = w ^ (ONES * '\r');
-        const uint64_t marks =
-            text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
-        if (marks) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-            return i + static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
-#else
-            break;
-#endif
+    uint32_t i = 0, o = 0;
+    for (;;) {
+#if defined(__SSE2__)
+        const __m128i cr16 = _mm_set1_epi8('\r'), space16 = _mm_set1_epi8(0x20);
+        while (i + 16 <= avail && o + 16 <= limit) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), v);
+            // Bytes past 0x7F are negative as signed bytes, so below 0x20 too.
+            const int marks = text ? _mm_movemask_epi8(_mm_or_si128(v, _mm_cmpeq_epi8(v, cr16)))
+                                   : _mm_movemask_epi8(_mm_cmplt_epi8(v, space16));
+            if (marks) {
+                const uint32_t k =
+                    static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(marks)));
+                i += k;
+                o += k;
+                goto stopped;
+            }
+            i += 16;
+            o += 16;
         }
+#endif
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        while (i + 8 <= avail && o + 8 <= limit) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            std::memcpy(out + o, &w, 8); // whole, though only the run's bytes count
+            // A byte that stops the run sets its high bit here; bytes above the
+            // first such byte may be marked falsely (a borrow runs upward), so
+            // only the lowest mark (the first byte in memory order) counts.
+            const uint64_t cr = w ^ (ONES * '\r');
+            const uint64_t marks =
+                text ? (w | ((cr - ONES) & ~cr)) & HIGH : ((w - ONES * 0x20) | w) & HIGH;
+            if (marks) {
+                const uint32_t k = static_cast<uint32_t>(__builtin_ctzll(marks) >> 3);
+                i += k;
+                o += k;
+                break;
+            }
+            i += 8;
+            o += 8;
+        }
+#endif
+        while (i < avail && o < limit && p[i] < 0x80 && (text ? p[i] != '\r' : p[i] >= 0x20))
+            out[o++] = static_cast<char>(p[i++]);
+#if defined(__SSE2__)
+    stopped:
+#endif
+        if (!text || i + 1 >= avail || o >= limit || p[i] != '\r' || p[i + 1] != '\n') break;
+        out[o++] = '\n';
+        i += 2;
     }
-    while (i < end && p[i] < 0x80 && (text ? p[i] != '\r' : p[i] >= 0x20))
-        ++i;
-    return i;
+    *used = i;
+    return o;
 }
 
 // The length of the well-formed UTF-8 sequence of 2 to 4 bytes at p (one
@@ -246,10 +283,10 @@ uint32_t FastTake(TextStream* s, char* out, uint32_t room, bool oneLine, bool* l
         if (bytewise) {
             while (i < avail && stored + 4 <= room) {
                 // Runs of printable ASCII, eight bytes at a time.
-                const uint32_t run = PlainRun(p + i, avail - i, room - stored - 3, !oneLine);
-                std::memcpy(out + stored, p + i, run);
-                stored += run;
-                i += run;
+                uint32_t taken;
+                stored +=
+                    PlainCopy(p + i, avail - i, out + stored, room - stored - 3, !oneLine, &taken);
+                i += taken;
                 if (i >= avail || stored + 4 > room) break;
                 const uint8_t b = p[i];
                 if (b < 0x80) {
