@@ -24,14 +24,15 @@ std::string Hex(const char* hex) { // pairs of hexadecimal digits; spaces are sk
 }
 
 // Lines as TextStream_ReadLine (the fast reader) gives them; with a size, TextStream_GetLine (byte
-// by byte) with a buffer that large; with 0, TextStream_ReadText's text in 3-byte blocks, one item.
-Lines Read(const std::string& name, int32_t size = -1) {
+// by byte) with a buffer that large; with 0, TextStream_ReadText's text in blocks that large (3
+// bytes: too few for its fast path), one item.
+Lines Read(const std::string& name, int32_t size = -1, uint32_t block = 3) {
     TextStream* s = nullptr;
     EXPECT_EQ(TextStream_Open(name.c_str(), FILE_READ, &s), FILE_OK) << name;
     Lines lines(size == 0);
     StrBuf* buf = StrBuf_New();
-    std::vector<char> fixed(size > 0 ? size : 3);
-    for (uint32_t n; size == 0 && (n = TextStream_ReadText(fixed.data(), 3, s)) > 0;)
+    std::vector<char> fixed(size > 0 ? size : block);
+    for (uint32_t n; size == 0 && (n = TextStream_ReadText(fixed.data(), block, s)) > 0;)
         lines[0].append(fixed.data(), n);
     while (size < 0 ? TextStream_ReadLine(buf, s) != nullptr
                     : size > 0 && TextStream_GetLine(fixed.data(), size, s) != nullptr)
@@ -80,6 +81,8 @@ TEST(TextStream, ReadsWritesAndFails) {
     WriteFile(dir / "l", x + "\nend");
     EXPECT_EQ(Read(dir / "l", 4096), (Lines{x.substr(905), x.substr(4095) + "\n", "end"}));
     EXPECT_EQ(Read(dir / "l"), (Lines{x + "\n", "end"}));
+    WriteFile(dir / "l", x + "\r\nA\rB\r\n" + x); // breaks amid long plain runs, in large blocks
+    EXPECT_EQ(Read(dir / "l", 0, 65536)[0], x + "\nA\nB\n" + x);
     EXPECT_EQ(Read(dir / "l", 1), Lines{}); // room for the NUL alone
     // A value UTF-8 cannot carry (X: a surrogate, a five-byte form, a UTF-32 value past U+10FFFF)
     // ends its line, or is dropped where no line has begun, and reading goes on, in every reader.
