@@ -6,29 +6,21 @@
 #include "textlib/file.h"
 #include "textlib/mem.h"
 
-namespace {
-
-int32_t Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
+bool MapFile_Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
     report->failure = failure;
     report->fileCode = fileCode;
-    return 0;
-}
-
-bool Refuse(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
-    Fail(report, failure, fileCode);
     return false;
 }
-
-} // namespace
 
 bool MapFile_Open(MapFile* out, const char* outputName, const char* patternName,
                   TileMapReport* report) {
     uint32_t kind = FILE_KIND_NONE;
     uint32_t code = File_Resolve(outputName, &out->target, &kind);
     if (code == FILE_OK && kind == FILE_KIND_FOLDER) code = FILE_FOLDER;
-    if (code != FILE_OK) return Refuse(report, TILEMAP_FAIL_OUTPUT, code);
+    if (code != FILE_OK) return MapFile_Fail(report, TILEMAP_FAIL_OUTPUT, code);
     // Checked before anything is made, so a refused job changes nothing.
-    if (File_Same(patternName, out->target)) return Refuse(report, TILEMAP_FAIL_SAME, FILE_OK);
+    if (File_Same(patternName, out->target))
+        return MapFile_Fail(report, TILEMAP_FAIL_SAME, FILE_OK);
     out->device = kind == FILE_KIND_DEVICE;
     uint64_t size = 0;
     if (out->device) {
@@ -37,12 +29,12 @@ bool MapFile_Open(MapFile* out, const char* outputName, const char* patternName,
     } else if (kind == FILE_KIND_FILE) {
         code = File_CheckWritable(out->target);
     }
-    if (code != FILE_OK) return Refuse(report, TILEMAP_FAIL_OUTPUT, code);
+    if (code != FILE_OK) return MapFile_Fail(report, TILEMAP_FAIL_OUTPUT, code);
     if (out->device) return true;
     code = File_CreateTemp(out->target, FILE_MAKEDIRS, &out->file);
     if (code != FILE_OK) {
         report->tempName = File_TempName();
-        return Refuse(report, TILEMAP_FAIL_TEMP, code);
+        return MapFile_Fail(report, TILEMAP_FAIL_TEMP, code);
     }
     return true;
 }
@@ -64,11 +56,11 @@ static uint32_t WriteWhole(MapFile* out, const uint8_t* bytes, uint64_t* at, uin
 static void FinishOutput(MapFile* out, uint32_t code, TileMapReport* report) {
     if (!out->device) report->tempName = File_TempName();
     if (code != FILE_OK) {
-        Fail(report, TILEMAP_FAIL_WRITE, code);
+        MapFile_Fail(report, TILEMAP_FAIL_WRITE, code);
     } else if (!out->device) {
         code = File_Commit(out->file, out->target);
         out->file = nullptr; // put in place, or discarded by the failed commit
-        if (code != FILE_OK) Fail(report, TILEMAP_FAIL_TEMP, code);
+        if (code != FILE_OK) MapFile_Fail(report, TILEMAP_FAIL_TEMP, code);
     }
 }
 
@@ -101,7 +93,7 @@ TileMapWriter* TileMap_WriterOpen(const char* outputName, FileHandle* file, Tile
     *report = TileMapReport{TILEMAP_OK, FILE_OK, nullptr};
     TileMapWriter* w = static_cast<TileMapWriter*>(Mem_Alloc(sizeof(TileMapWriter)));
     if (!w) {
-        Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+        MapFile_Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
         return nullptr;
     }
     w->out = MapFile{nullptr, file, file != nullptr};
@@ -110,7 +102,7 @@ TileMapWriter* TileMap_WriterOpen(const char* outputName, FileHandle* file, Tile
     w->at = 0;
     w->held = 0;
     if (!file && (!outputName || !*outputName)) {
-        Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+        MapFile_Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
     } else if (!file && !MapFile_Open(&w->out, outputName, "", report)) {
         MapFile_Close(&w->out);
     } else {

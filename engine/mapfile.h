@@ -22,6 +22,9 @@ struct MapFile {
 // write; makes the temporary (and missing folders). False when it cannot,
 // with the failure in report; *out is to be closed with MapFile_Close either
 // way.
+// Writes failure and its file code into report; returns false, for the
+// callers that stop there.
+bool MapFile_Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode);
 bool MapFile_Open(MapFile* out, const char* outputName, const char* patternName,
                   TileMapReport* report);
 // Writes length bytes whole and puts them in place; a failure goes to report.

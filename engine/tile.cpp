@@ -34,7 +34,8 @@ bool ReadNumber(const char** p, uint32_t* value, uint32_t max) {
     return true;
 }
 
-int32_t Refuse(TileApplyReport* report, TileApplyFailure failure, uint32_t code) {
+// Writes failure and its file code into report; returns 0, the tiles written.
+int32_t Fail(TileApplyReport* report, TileApplyFailure failure, uint32_t code) {
     report->failure = failure;
     report->fileCode = code;
     return 0;
@@ -299,7 +300,7 @@ uint32_t WriteResult(const uint8_t* map, uint64_t mapLength, const TileSpan* spa
 int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, uint32_t stride,
               uint64_t offset, TileApplyReport* report) {
     if (mapLength > static_cast<uint64_t>(TILEMAP_MAX_COUNT))
-        return Refuse(report, TILEAPPLY_FAIL_MAPLONG, FILE_OK);
+        return Fail(report, TILEAPPLY_FAIL_MAPLONG, FILE_OK);
     // Only the tiles the map names are held: up to its highest entry.
     uint32_t top = 0;
     for (uint64_t k = 0; k < mapLength; k++)
@@ -312,9 +313,9 @@ int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, u
     report->need = offset + mapLength * stride;
     if ((code = Tile_ReadTiles(f->graphicName, f->graphic, offset, stride, top, &span)) !=
         FILE_OK) {
-        Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_GRAPHIC, code);
+        Fail(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_GRAPHIC, code);
     } else if (span.beforeOffset) {
-        Refuse(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
+        Fail(report, TILEAPPLY_FAIL_OFFSET, FILE_OK);
     } else if (report->tiles = span.tiles, span.held < top) {
         for (uint64_t k = 0; k < mapLength; k++)
             if (map[k] > span.held) {
@@ -322,26 +323,26 @@ int32_t Apply(const uint8_t* map, uint64_t mapLength, const TileApplyFiles* f, u
                 report->tile = map[k];
                 break;
             }
-        Refuse(report, TILEAPPLY_FAIL_TILE, FILE_OK);
+        Fail(report, TILEAPPLY_FAIL_TILE, FILE_OK);
     } else if (!(writer = TileMap_WriterOpen(f->outputName, f->output, &report->output))) {
-        Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
+        Fail(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
     } else {
         // The file to write into may be the output itself: it is opened only
         // once the output is known to be writable, and closed before the
         // result takes its place.
         bool written = false;
         if (intoGiven && (code = OpenInto(f, &into)) != FILE_OK)
-            Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
+            Fail(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
         else if (intoGiven && into.size < report->need)
-            Refuse(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
+            Fail(report, TILEAPPLY_FAIL_INTOSHORT, FILE_OK);
         else if ((code = WriteResult(map, mapLength, &span, stride, &into, offset, writer)) ==
                  FILE_OK)
             written = true;
         else // out of memory, or it shrank while it was read
-            Refuse(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
+            Fail(report, code == FILE_NOMEM ? TILEAPPLY_FAIL_NOMEM : TILEAPPLY_FAIL_INTO, code);
         CloseInput(&into);
         if (!TileMap_WriterEnd(writer, written, &report->output) && written)
-            Refuse(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
+            Fail(report, TILEAPPLY_FAIL_OUTPUT, report->output.fileCode);
     }
     CloseInput(&into);
     Mem_Free(span.bytes);
@@ -365,8 +366,8 @@ int32_t TileApply_RunFiles(const TileApplyFiles* files, uint32_t stride, uint64_
     uint64_t mapLength = 0;
     const uint32_t code =
         Tile_ReadNamed(files->mapName, files->map, TILEMAP_MAX_COUNT, &map, &mapLength);
-    if (code == FILE_TOOBIG) return Refuse(report, TILEAPPLY_FAIL_MAPLONG, code);
-    if (code != FILE_OK) return Refuse(report, TILEAPPLY_FAIL_MAP, code);
+    if (code == FILE_TOOBIG) return Fail(report, TILEAPPLY_FAIL_MAPLONG, code);
+    if (code != FILE_OK) return Fail(report, TILEAPPLY_FAIL_MAP, code);
     const int32_t done = Apply(map, mapLength, files, stride, offset, report);
     Mem_Free(map);
     return done;

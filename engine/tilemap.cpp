@@ -21,12 +21,6 @@ uint32_t ReadTextFromStream(char* out, uint32_t room, void* context) {
     return TextStream_ReadText(out, room, static_cast<TextStream*>(context));
 }
 
-int32_t Fail(TileMapReport* report, TileMapFailure failure, uint32_t fileCode) {
-    report->failure = failure;
-    report->fileCode = fileCode;
-    return 0;
-}
-
 // The caller's report, or ignored when it wants none, with nothing wrong yet.
 TileMapReport* StartReport(TileMapReport* report, TileMapReport* ignored) {
     if (!report) report = ignored;
@@ -106,9 +100,10 @@ int32_t Run(const char* patternName, TextStream* patternStream, const char* outp
     TileMapReport ignored;
     report = StartReport(report, &ignored);
     if (job->inputCount <= 0 || job->outputCount <= 0)
-        return Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
-    if (!output && (!outputName || !*outputName))
-        return Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+        MapFile_Fail(report, TILEMAP_FAIL_COUNTS, FILE_OK);
+    else if (!output && (!outputName || !*outputName))
+        MapFile_Fail(report, TILEMAP_FAIL_OUTPUT, FILE_BADARG);
+    if (report->failure != TILEMAP_OK) return 0;
     MapFile out = {nullptr, nullptr, false};
     if (!output && !MapFile_Open(&out, outputName, patternName, report)) {
         MapFile_Close(&out);
@@ -123,13 +118,13 @@ int32_t Run(const char* patternName, TextStream* patternStream, const char* outp
     uint8_t* map = nullptr;
     int32_t filled = 0;
     if (code != FILE_OK) {
-        Fail(report, TILEMAP_FAIL_PATTERN, code);
+        MapFile_Fail(report, TILEMAP_FAIL_PATTERN, code);
     } else if (!(map = static_cast<uint8_t*>(Mem_AllocZero(static_cast<size_t>(length))))) {
-        Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
+        MapFile_Fail(report, TILEMAP_FAIL_NOMEM, FILE_NOMEM);
     } else {
         TileMapFailure failure;
         filled = TileMap_FillText(job, ReadTextFromStream, pattern, 0, map, &failure);
-        if (failure != TILEMAP_OK) Fail(report, failure, FILE_OK);
+        if (failure != TILEMAP_OK) MapFile_Fail(report, failure, FILE_OK);
     }
     if (!patternStream) TextStream_Close(pattern);
     if (report->failure == TILEMAP_OK) {
@@ -137,7 +132,7 @@ int32_t Run(const char* patternName, TextStream* patternStream, const char* outp
             MapFile_Write(&out, map, static_cast<uint32_t>(length), report);
         else if (TextStream_Write(output, map, static_cast<uint32_t>(length)) !=
                  static_cast<uint32_t>(length))
-            Fail(report, TILEMAP_FAIL_WRITE, FILE_ERROR);
+            MapFile_Fail(report, TILEMAP_FAIL_WRITE, FILE_ERROR);
     }
     if (!output) MapFile_Close(&out);
     Mem_Free(map);
