@@ -43,13 +43,13 @@ struct OutputCase {
 #define WINDOWS_ONLY(why) nullptr
 #define MODE(bits) ""
 #define LINK(name, to) name "=" + MAP // Wine shows the file at the end
-const std::string NUL = "NUL", DEVICE = "{D}/Com1.map", ENDLESS = "AUX";
+const std::string DEVICE = "{D}/Com1.map";
 #else
 #define LINUX_ONLY(why) nullptr
 #define WINDOWS_ONLY(why) why
 #define MODE(bits) bits
 #define LINK(name, to) name "->" to
-const std::string NUL = "/dev/null", DEVICE = "/dev/null", ENDLESS = "/dev/zero";
+const std::string DEVICE = "/dev/null";
 #endif
 
 // Makes what the letters of setUp name in d: L the links folder's target, o an old output, m its
