@@ -41,10 +41,10 @@ TEST(Runs, NextPassAgreesWithCounting) {
 }
 
 // Runs lines as one job into *map; returns the result. Without rng through TileMap_Fill; with it
-// through TileMap_FillText: the lines as one text (a lone CR as LF, as the reader hands it out), in
-// blocks of 1 to 40 bytes, held whole up to a few bytes (so nearly every line is read as too long).
+// through TileMap_FillText on text, the lines as the reader hands them out, in blocks of 1 to 40
+// bytes, held whole up to a few bytes (so nearly every line is read as too long).
 int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
-             std::vector<uint8_t>* map, std::mt19937* rng = nullptr) {
+             std::vector<uint8_t>* map, std::mt19937* rng = nullptr, const std::string& text = "") {
     map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
     TileMapFailure failure;
     int32_t result;
@@ -59,22 +59,17 @@ int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
         };
         result = TileMap_Fill(&job, next, &source, map->data(), &failure);
     } else {
-        std::pair<std::string, size_t> text; // and where the next block starts
+        std::pair<std::string, size_t> source = {text, 0}; // and where the next block starts
         const int32_t hold = int32_t((*rng)() % 12 + 1);
-        for (const std::string& line : lines) {
-            text.first += line;
-            if (text.first.back() == '\r') text.first.back() = '\n';
-            if (text.first.back() != '\n' && &line != &lines.back()) text.first += '\n';
-        }
         TileMapTextSource next = [](char* out, uint32_t room, void* context) -> uint32_t {
-            auto* t = static_cast<decltype(text)*>(context);
+            auto* t = static_cast<decltype(source)*>(context);
             const size_t n = std::min<size_t>(
                 {room, t->first.size() - t->second, (t->second * 13 + 5) % 40 + 1});
             t->first.copy(out, n, t->second);
             t->second += n;
             return uint32_t(n);
         };
-        result = TileMap_FillText(&job, next, &text, hold, map->data(), &failure);
+        result = TileMap_FillText(&job, next, &source, hold, map->data(), &failure);
     }
     EXPECT_EQ(failure == TILEMAP_FAIL_EMPTY, result == 0); // and never out of memory
     return result;
@@ -168,11 +163,12 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
             for (int64_t i = 0, k = n % 4 == 1 ? gen.In(1, 3) : 0; i < k; i++)
                 lines.insert(lines.begin() + gen.In(0, int64_t(lines.size())),
                              gen.Pick(HOSTILE) + "\n");
-            std::string text; // the lines as a file holds them
+            std::string text; // the lines as a file holds them, a lone CR at the end as LF
             for (std::string& line : lines) {
                 if (line.back() != '\n' && &line != &lines.back()) line += '\n';
                 text += line;
             }
+            if (!text.empty() && text.back() == '\r') text.back() = '\n';
             TileMapJob job = TileMap_StartValues();
             job.inputCount = int32_t(gen.In(1, 40)),
             job.outputCount = int32_t(gen.In(1, n % 4 == 3 ? 12 : 60)),
@@ -187,7 +183,7 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
                 ASSERT_FALSE(HasFailure()) << "case " << n << ": " << testing::PrintToString(lines);
                 passedOver += int(oracle.passedOver.size());
             }
-            int32_t gotResult = Fill(lines, job, &got, n % 2 ? &rng : nullptr);
+            int32_t gotResult = Fill(lines, job, &got, n % 2 ? &rng : nullptr, text);
             compared++;
             ASSERT_TRUE(gotResult == wanted && got == want &&
                         Pattern_Keywords()[0].text == oracle.KeywordText(0) &&

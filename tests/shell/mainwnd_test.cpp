@@ -29,18 +29,15 @@ TEST(MainWindow, MenuHelpToolbarAndEscape) {
     HMENU bar = GetMenu(app.main());
     SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE), LPARAM(bar));
     EXPECT_EQ(StatusText(), "(simple)" + Ui_String(IDS_HELP_FILE));
-    int items = 0;
     for (int p = 0; p < GetMenuItemCount(bar); ++p) {
         HMENU popup = GetSubMenu(bar, p);
         for (int i = 0; i < GetMenuItemCount(popup); ++i) {
             UINT id = GetMenuItemID(popup, i);
-            if (id == 0) continue; // a separator
-            ++items;
+            if (id == 0) continue; // a separator (the items: the resource test)
             SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE), LPARAM(popup));
             EXPECT_EQ(StatusText(), "(simple)" + Ui_String(static_cast<int>(id))) << id;
         }
     }
-    EXPECT_EQ(items, 7);
     SendMessageA(app.main(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(StatusText(), Ui_String(IDS_READY));
     HWND tb = appState.toolBar;
