@@ -1,9 +1,10 @@
 // Helpers for driving the real windows from a test: dialogs are met by one
 // hook right after WM_INITDIALOG, checked there and answered by posted
-// clicks or keys (or ended with a sentinel result); menus are met when
-// their loop goes idle. Waiting pumps messages until a condition holds or a
-// deadline passes, never sleeps. For the dialogs: drops, string table
-// formats, and a script answering message boxes and running flows.
+// clicks or keys (or ended with a sentinel result); sent messages (a menu
+// loop going idle, say) by another. Waiting pumps messages until a condition
+// holds or a deadline passes, never sleeps. For the dialogs: drops, string
+// table formats, and a script answering message boxes and running flows;
+// pictures as windows paint them.
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
