@@ -32,7 +32,8 @@ const std::string N40(40, 'n'), N31(31, 'n'), A31(31, 'a'), TILE = "\xC5\xB8\xC0
 // 0; names are cut at 31 bytes, Korean ones kept in CP949. A missing file
 // leaves a table empty; a failed allocation loses entries, not file order.
 TEST(IconTables, LinesLookupsMissingFilesAndRunningOutOfMemory) {
-    const std::tuple<bool, std::string, std::string> cases[] = { // a combo box table?, file, entries
+    const std::tuple<bool, std::string, std::string> cases[] = {
+        // a combo box table?, file, entries
         {false, "# c\n[extension]\n.bin;.dat\n.map;;.txt;\n", ".bin=2|.dat=2|.map=3|.txt=3|4"},
         {true, "[combobox]\n.bin\t.dat\n\n.map\t\t.txt\t\n", ".bin=0|.dat=0|.map=1|.txt=1|2"},
         {false, "[\n[x\n;;;\n .a b ; #c\r\n.b\r.c", "[=2| .a b =3| #c=3|.b=4|.c=5|6"},
