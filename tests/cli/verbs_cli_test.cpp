@@ -12,12 +12,6 @@
 
 namespace {
 
-#ifdef _WIN32
-const std::string CAT = "type ", DEVICE = "aux";
-#else
-const std::string CAT = "cat ", DEVICE = "/dev/zero";
-#endif
-
 // A graphic of 64 distinct bytes, and patterns that each give one warning.
 const std::string G64 = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?";
 // clang-format off
@@ -95,9 +89,9 @@ TEST(VerbsCli, PreviewPicturesStatusAndMessages) {
         {"apply --tile-bytes 4 - g o <m", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 4 m - o", 0, "o written: 2 tiles", "BBBBAAAA"}, {CAT + "g | {T} apply --tile-bytes 2 --offset 2 m - o", 0, "o written: 2 tiles", "BBAA"},
         {"apply --tile-bytes 4 --into - m g o <g", 0, "o written", "BBBBAAAA"}, {"apply --tile-bytes 4 m g - >o", 0, "- written: 2 tiles", "BBBBAAAA"},
         {"apply --tile-bytes 4 - - o", 2, "tilemap: standard input (-) can be only one", "old"}, {"preview --graphic - --tile 8x8:4 - o", 2, "tilemap: standard input", "old"},
-        {"apply --tile-bytes 4 " + DEVICE + " g o", 1, "tilemap: cannot read the map '" + DEVICE + "': a device", "old"}, {"preview --graphic " + DEVICE + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
+        {"apply --tile-bytes 4 " + ENDLESS + " g o", 1, "tilemap: cannot read the map '" + ENDLESS + "': a device", "old"}, {"preview --graphic " + ENDLESS + " --tile 8x8:4 m o", 1, "tilemap: cannot read the graphic", "old"},
         {"check -i 2 -o 2 - <ok.txt", 0, "-: 2 slots filled, 0 empty slots", "old"}, {CAT + "ok.txt | {T} check -m undo -i 2 -o 2 -", 0, "-: 2 slots filled, 0 empty slots", "old"},
-        {"check " + DEVICE, 2, "tilemap: cannot open the pattern file '" + DEVICE + "': a device", "old"},
+        {"check " + ENDLESS, 2, "tilemap: cannot open the pattern file '" + ENDLESS + "': a device", "old"},
         {"check --quiet -i 2 -o 2 bad.txt", 1, "1 warning\n", "old"}, // the warnings: the guide's examples
         {"check none.txt", 1, "none.txt:1: warning: no number reaches the map: the job fails", "old"}, // as the job
         {"none.txt o", 1, "tilemap: no number in the pattern file", "old"},

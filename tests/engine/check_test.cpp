@@ -1,30 +1,12 @@
-// Covers the pattern check: on generated patterns, with and without lines the job passes over
-// mixed in, that it makes the job's map in both methods (it reads through the same interpreter,
-// line by line), names the lines each entry came from and warns on every line where the job
-// passes text over or fails, as the reference finds them; a table of patterns with the
-// diagnostics and line numbers expected, each pattern read in every encoding; and the file's own
-// line numbers whatever the reader makes of its bytes.
+// Covers the pattern check: a table of patterns with the diagnostics and line numbers expected,
+// each pattern read in every encoding; and the file's own line numbers whatever the reader makes
+// of its bytes. On generated patterns it is compared with the reference in pattern_test.cpp.
 #include "engine/check.h"
-#include "engine/trace.h"
-#include "tests/engine/pattern_oracle.h"
-#include "tests/engine/pattern_gen.h"
 #include "tests/support/testdir.h"
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
-
-// Runs the job on the pattern (its map into dir/o), then the check: the job's result.
-int32_t JobThenCheck(const TestDir& dir, const std::string& pattern, const TileMapJob& job,
-                     CheckResult* result, MapTrace* trace = nullptr) {
-    WriteFile(dir / "p", pattern);
-    TileMapJob copy = job;
-    Pattern_ResetKeywords();
-    const int32_t taken = TileMap_Run("", (dir / "o").c_str(), (dir / "p").c_str(), &copy);
-    Pattern_ResetKeywords();
-    EXPECT_GE(Check_Run((dir / "p").c_str(), &job, result, trace), 0);
-    return taken;
-}
 
 // The check's warnings as "line:kind ", in order.
 std::string Listed(const CheckResult& r) {
@@ -32,70 +14,6 @@ std::string Listed(const CheckResult& r) {
     for (int32_t i = 0; i < r.count; i++)
         s += std::to_string(r.list[i].line) + ":" + std::to_string(r.list[i].kind) + " ";
     return s;
-}
-
-// Lines the job passes over, mixed into half of the generated patterns.
-// clang-format off
-const std::string HOSTILE[] = {
-    "{ 1,2", "} 3", "/LOOP(0,5)", "/LOOP(-1,2)", "/REPEAT(0x10)", "/REPEAT(5) 7)", "/LOOP(2,1,5)",
-    "/REPEAT(5 3)", "$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)", "12abc,3", "0x1F", {"4\0,5", 4},
-    "/REPEAT(1,2,)", "$SET(REPEAT,R) x)", "7(2)x", "", "# 1"};
-// clang-format on
-
-TEST(Check, MakesTheJobsMapNamesItsLinesAndWarnsWhereverTheJobPassesOver) {
-    TestDir dir;
-    int32_t passedOver = 0;
-    for (bool hostile : {false, true})
-        for (uint64_t seed = 1; seed <= 150; seed++) {
-            PatternGen gen(seed);
-            std::vector<std::string> lines =
-                hostile && seed % 7 == 0 ? std::vector<std::string>{} : gen.Lines();
-            for (int64_t i = 0, n = hostile ? gen.In(1, 3) : 0; i < n; i++)
-                lines.insert(lines.begin() + gen.In(0, static_cast<int64_t>(lines.size())),
-                             gen.Pick(HOSTILE) + "\n");
-            std::string pattern;
-            for (std::string& line : lines) {
-                if (line.back() != '\n' && &line != &lines.back()) line += '\n';
-                pattern += line;
-            }
-            TileMapJob job = TileMap_StartValues();
-            job.inputCount = static_cast<int32_t>(gen.In(1, hostile ? 60 : 300));
-            job.outputCount = static_cast<int32_t>(gen.In(1, hostile ? 40 : 300));
-            job.method = static_cast<int32_t>(seed % 2);
-            CheckResult result;
-            MapTrace trace;
-            ASSERT_TRUE(MapTrace_Init(&trace, job.inputCount, job.outputCount, nullptr));
-            const int32_t taken = JobThenCheck(dir, pattern, job, &result, &trace);
-            SCOPED_TRACE("seed " + std::to_string(seed) + (hostile ? ", hostile\n" : "\n") +
-                         pattern);
-            const std::string map(reinterpret_cast<char*>(result.map), TileMap_MapLength(&job));
-            EXPECT_EQ(std::make_pair(result.taken, map),
-                      std::make_pair(taken, taken ? ReadFile(dir / "o") : map));
-            // The lines each entry came from and those passed over, as the reference finds them.
-            PatternOracle oracle(100000);
-            std::vector<uint8_t> want;
-            oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
-            std::vector<std::pair<int32_t, int32_t>> origins;
-            for (int32_t k = 0; k < TileMap_MapLength(&job); k++) {
-                TraceOrigin o = {0, 0};
-                int32_t take;
-                MapTrace_Origin(&trace, job.method == EFFECT_MAP_UNDO, k, &o, &take);
-                origins.emplace_back(o.first, o.last);
-            }
-            if (!oracle.overBudget && taken) {
-                EXPECT_EQ(origins, oracle.origins);
-            }
-            const std::string warned = " " + Listed(result);
-            for (int32_t line : oracle.passedOver)
-                EXPECT_TRUE(oracle.overBudget ||
-                            warned.find(" " + std::to_string(line) + ":") != std::string::npos)
-                    << "no warning on line " << line;
-            passedOver += hostile ? static_cast<int32_t>(oracle.passedOver.size()) : 0;
-            MapTrace_Free(&trace);
-            Check_Free(&result);
-        }
-    EXPECT_GT(passedOver, 150);
-    Pattern_ResetKeywords();
 }
 
 // The text in an encoding with its byte-order mark (ASCII text only).
@@ -169,12 +87,17 @@ TEST(Check, TheFilesOwnLines) {
         // clang-format on
     };
     TestDir dir;
+    TileMapJob job = TileMap_StartValues();
+    job.inputCount = 9, job.outputCount = 9;
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(testing::PrintToString(bytes.substr(0, 40)));
-        TileMapJob job = TileMap_StartValues();
-        job.inputCount = 9, job.outputCount = 9;
+        WriteFile(dir / "p", bytes);
+        TileMapJob copy = job; // the job's result, then the check's
+        Pattern_ResetKeywords();
+        const int32_t taken = TileMap_Run("", (dir / "o").c_str(), (dir / "p").c_str(), &copy);
+        Pattern_ResetKeywords();
         CheckResult r;
-        const int32_t taken = JobThenCheck(dir, bytes, job, &r);
+        ASSERT_GE(Check_Run((dir / "p").c_str(), &job, &r), 0);
         const std::string all = " " + Listed(r);
         std::istringstream want(expected);
         for (std::string item; want >> item;)

@@ -1,13 +1,20 @@
 // Covers the pattern language, the map filler and the run arithmetic: a loop's next pass with a
 // number in a window against counting; worked examples and edge cases of lists, directives, braces
 // and settings; the engine against the literal reference (pattern_oracle.h) on thousands of random
-// patterns (pattern_gen.h) in several jobs in a row, where map, result and keywords must agree.
+// patterns (pattern_gen.h), some with lines the job passes over mixed in, in several jobs in a row,
+// where map, result and keywords must agree; and the pattern check on the first job of each, which
+// must make the job's map, name the lines each entry came from and warn wherever the job passes
+// text over or fails, as the reference finds them.
+#include "engine/check.h"
 #include "engine/pattern.h"
 #include "engine/runs.h"
 #include "engine/tilemap.h"
+#include "engine/trace.h"
 #include "tests/engine/pattern_gen.h"
 #include "tests/engine/pattern_oracle.h"
+#include "tests/support/testdir.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -34,10 +41,10 @@ TEST(Runs, NextPassAgreesWithCounting) {
 }
 
 // Runs lines as one job into *map; returns the result. Without rng through TileMap_Fill; with it
-// through TileMap_FillText: the lines as one text (a lone CR as LF, as the reader hands it out), in
-// blocks of 1 to 40 bytes, held whole up to a few bytes (so nearly every line is read as too long).
+// through TileMap_FillText on text, the lines as the reader hands them out, in blocks of 1 to 40
+// bytes, held whole up to a few bytes (so nearly every line is read as too long).
 int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
-             std::vector<uint8_t>* map, std::mt19937* rng = nullptr) {
+             std::vector<uint8_t>* map, std::mt19937* rng = nullptr, const std::string& text = "") {
     map->assign(static_cast<size_t>(TileMap_MapLength(&job)), 0);
     TileMapFailure failure;
     int32_t result;
@@ -52,22 +59,17 @@ int32_t Fill(const std::vector<std::string>& lines, const TileMapJob& job,
         };
         result = TileMap_Fill(&job, next, &source, map->data(), &failure);
     } else {
-        std::pair<std::string, size_t> text; // and where the next block starts
+        std::pair<std::string, size_t> source = {text, 0}; // and where the next block starts
         const int32_t hold = int32_t((*rng)() % 12 + 1);
-        for (const std::string& line : lines) {
-            text.first += line;
-            if (text.first.back() == '\r') text.first.back() = '\n';
-            if (text.first.back() != '\n' && &line != &lines.back()) text.first += '\n';
-        }
         TileMapTextSource next = [](char* out, uint32_t room, void* context) -> uint32_t {
-            auto* t = static_cast<decltype(text)*>(context);
+            auto* t = static_cast<decltype(source)*>(context);
             const size_t n = std::min<size_t>(
                 {room, t->first.size() - t->second, (t->second * 13 + 5) % 40 + 1});
             t->first.copy(out, n, t->second);
             t->second += n;
             return uint32_t(n);
         };
-        result = TileMap_FillText(&job, next, &text, hold, map->data(), &failure);
+        result = TileMap_FillText(&job, next, &source, hold, map->data(), &failure);
     }
     EXPECT_EQ(failure == TILEMAP_FAIL_EMPTY, result == 0); // and never out of memory
     return result;
@@ -106,19 +108,67 @@ TEST(Pattern, Lines) {
     }
 }
 
+// Lines the job passes over, mixed into a quarter of the generated patterns.
+// clang-format off
+const std::string HOSTILE[] = {
+    "{ 1,2", "} 3", "/LOOP(0,5)", "/LOOP(-1,2)", "/REPEAT(0x10)", "/REPEAT(5) 7)", "/LOOP(2,1,5)",
+    "/REPEAT(5 3)", "$SET(LOOP,ABCDEFGHIJKLMNOPQRSTUVWXYZ)", "12abc,3", "0x1F", {"4\0,5", 4},
+    "/REPEAT(1,2,)", "$SET(REPEAT,R) x)", "7(2)x", "", "# 1"};
+// clang-format on
+
+// The check of the pattern file makes the job's map (of result wanted) and, as the reference
+// found, names the lines each entry came from and warns on every line the job passes over.
+void ExpectCheckAgrees(const std::string& file, const TileMapJob& job, const PatternOracle& oracle,
+                       const std::vector<uint8_t>& want, int64_t wanted) {
+    CheckResult r;
+    MapTrace trace;
+    ASSERT_TRUE(MapTrace_Init(&trace, job.inputCount, job.outputCount, nullptr));
+    Pattern_ResetKeywords();
+    ASSERT_GE(Check_Run(file.c_str(), &job, &r, &trace), 0);
+    Pattern_ResetKeywords(); // for the job, which starts where the check did
+    std::vector<std::pair<int32_t, int32_t>> origins;
+    for (int32_t k = 0; k < TileMap_MapLength(&job); k++) {
+        TraceOrigin o = {0, 0};
+        int32_t take;
+        MapTrace_Origin(&trace, job.method == EFFECT_MAP_UNDO, k, &o, &take);
+        origins.emplace_back(o.first, o.last);
+    }
+    std::set<int32_t> missed = oracle.passedOver; // lines passed over without a warning
+    for (int32_t i = 0; i < r.count; i++)
+        missed.erase(r.list[i].line);
+    EXPECT_EQ(std::make_pair(r.taken, missed),
+              std::make_pair(int32_t(wanted), std::set<int32_t>{}));
+    if (wanted > 0) {
+        EXPECT_EQ(std::make_pair(std::vector<uint8_t>(r.map, r.map + want.size()), origins),
+                  std::make_pair(want, oracle.origins));
+    }
+    MapTrace_Free(&trace);
+    Check_Free(&r);
+}
+
 TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
     const char* fixed = std::getenv("TILEMAP_SEED");
     const uint64_t seed = fixed ? std::strtoull(fixed, nullptr, 10) : std::random_device{}();
     SCOPED_TRACE("TILEMAP_SEED=" + std::to_string(seed));
     PatternOracle oracle(100000);
     std::mt19937 rng(static_cast<uint32_t>(seed));
-    int compared = 0, skipped = 0;
+    TestDir dir;
+    int compared = 0, skipped = 0, passedOver = 0;
     for (int n = 0; n < 5000; n++) {
         PatternGen gen(seed * 100003 + n);
         Pattern_ResetKeywords();
         oracle.ResetKeywords();
         for (int64_t j = 0, jobs = gen.In(1, 3); j < jobs; j++) {
             std::vector<std::string> lines = n % 4 == 3 ? gen.LoopBlock() : gen.Lines();
+            for (int64_t i = 0, k = n % 4 == 1 ? gen.In(1, 3) : 0; i < k; i++)
+                lines.insert(lines.begin() + gen.In(0, int64_t(lines.size())),
+                             gen.Pick(HOSTILE) + "\n");
+            std::string text; // the lines as a file holds them, a lone CR at the end as LF
+            for (std::string& line : lines) {
+                if (line.back() != '\n' && &line != &lines.back()) line += '\n';
+                text += line;
+            }
+            if (!text.empty() && text.back() == '\r') text.back() = '\n';
             TileMapJob job = TileMap_StartValues();
             job.inputCount = int32_t(gen.In(1, 40)),
             job.outputCount = int32_t(gen.In(1, n % 4 == 3 ? 12 : 60)),
@@ -127,7 +177,13 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
             int64_t wanted = oracle.Run(lines, job.inputCount, job.outputCount, job.method, &want);
             skipped += oracle.overBudget; // its answer and words mean nothing then
             if (oracle.overBudget) break;
-            int32_t gotResult = Fill(lines, job, &got, n % 2 ? &rng : nullptr);
+            if (j == 0) {
+                WriteFile(dir / "p", text);
+                ExpectCheckAgrees(dir / "p", job, oracle, want, wanted);
+                ASSERT_FALSE(HasFailure()) << "case " << n << ": " << testing::PrintToString(lines);
+                passedOver += int(oracle.passedOver.size());
+            }
+            int32_t gotResult = Fill(lines, job, &got, n % 2 ? &rng : nullptr, text);
             compared++;
             ASSERT_TRUE(gotResult == wanted && got == want &&
                         Pattern_Keywords()[0].text == oracle.KeywordText(0) &&
@@ -138,6 +194,7 @@ TEST(Pattern, AgreesWithTheReferenceOnRandomPatterns) {
     }
     EXPECT_GT(compared, 5000);
     EXPECT_LT(skipped, compared / 20);
+    EXPECT_GT(passedOver, 10000);
 }
 
 } // namespace

@@ -91,49 +91,42 @@ const std::pair<int, const char16_t*> strings[] = {
 
 // Menus item by item in order, each as "id text" (popups with id 0,
 // separators as "-"), and dialog templates as the caption and then each
-// control's text.
-const std::pair<int, std::vector<const char16_t*>> menus[] = {
-    {IDR_MAINMENU, {u"0 \uD30C\uC77C(&F)", u"40001 \uD504\uB85C\uADF8\uB7A8 \uC885\uB8CC(&X)",
-                    u"0 \uC2E4\uD589(&C)", u"40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)...",
-                    u"0 \uBCF4\uAE30(&V)", u"40003 \uB3C4\uAD6C \uBAA8\uC74C(&T)\tAlt+T",
-                    u"40004 \uC0C1\uD0DC \uD45C\uC2DC\uC904(&S)\tAlt+S",
-                    u"0 \uC635\uC158(&O)", u"40100 \uD14D\uC2A4\uD2B8 \uAE00\uAF34 \uC124\uC815(&F)...", u"-",
-                    u"40101 \uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815(&E)...",
-                    u"0 \uB3C4\uC6C0\uB9D0(&H)", u"40002 \uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4(&A)..."}},
-    {IDR_TOOLMENU, {u"0 POPUP", u"40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)..."}}};
+// control's text, one a line.
+const std::pair<int, const char16_t*> menus[] = {
+    {IDR_MAINMENU, u"0 \uD30C\uC77C(&F)\n40001 \uD504\uB85C\uADF8\uB7A8 \uC885\uB8CC(&X)\n"
+                    u"0 \uC2E4\uD589(&C)\n40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)...\n"
+                    u"0 \uBCF4\uAE30(&V)\n40003 \uB3C4\uAD6C \uBAA8\uC74C(&T)\tAlt+T\n"
+                    u"40004 \uC0C1\uD0DC \uD45C\uC2DC\uC904(&S)\tAlt+S\n"
+                    u"0 \uC635\uC158(&O)\n40100 \uD14D\uC2A4\uD2B8 \uAE00\uAF34 \uC124\uC815(&F)...\n-\n"
+                    u"40101 \uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815(&E)...\n"
+                    u"0 \uB3C4\uC6C0\uB9D0(&H)\n40002 \uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4(&A)...\n"},
+    {IDR_TOOLMENU, u"0 POPUP\n40200 \uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30(&H)...\n"}};
 
-const std::pair<int, std::vector<const char16_t*>> dialogs[] = {
-    {IDD_ABOUT, {u"\uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4", u"", u"", u"ORV System Utiliy with GUI",
-                 u"Version 0", u"Copyright (C) 2026 the tile order utility authors", u"", u"",
-                 u"\uD655\uC778(&O)"}},
-    {IDD_FILESEL, {u"\uD30C\uC77C \uC120\uD0DD", u"\uC120\uD0DD(&S)", u"\uB2EB\uAE30(&C)", u"List1", u""}},
-    {IDD_EDITOR, {u"\uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815", u"\uC801\uC6A9(&A)", u"\uB2EB\uAE30(&C)", u"\uD504\uB85C\uADF8\uB7A8 \uC704\uCE58 (\uB04C\uC5B4\uB193\uAE30 \uC9C0\uC6D0):", u"", u"\uD504\uB85C\uADF8\uB7A8 \uAE30\uBCF8\uAC12", u"", u"\uACB0\uACFC", u""}},
-    {IDD_FORMAT, {u"", u"\uC785\uB825(&I)", u"\uCDE8\uC18C(&C)", u"\uBE44\uD2B8\uB9F5 \uC815\uBCF4:", u"\uB108\uBE44:", u"", u"Spin1", u"\uB192\uC774:", u"", u"Spin1", u"\uC0C9\uC0C1:", u""}},
-    {IDD_GRID, {u"", u"\uC785\uB825(&I)", u"\uCDE8\uC18C(&C)", u"\uBE44\uD2B8\uB9F5 \uC88C\uD45C:", u"\uAC00\uB85C:", u"", u"Spin1", u"\uC138\uB85C:", u"", u"Spin1"}},
-    {IDD_TILEORDER, {u"\uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30", u"\uB9CC\uB4E4\uAE30(&M)", u"\uB2EB\uAE30(&C)", u"\uC785\uB825 \uD30C\uC77C (\uB04C\uC5B4\uB193\uAE30 \uC9C0\uC6D0):", u"\uD0C0\uC77C \uBC88\uD638:", u"", u"\uBE44\uD2B8\uB9F5 \uC124\uC815:", u"\uD328\uD134 \uD30C\uC77C:", u"", u"\uC785\uB825 \uD06C\uAE30:", u"", u"Spin1", u"\uCD9C\uB825 \uD06C\uAE30:", u"", u"Spin1", u"\uD0C0\uC77C \uD06C\uAE30:", u"", u"\uCC98\uB9AC \uBC29\uBC95:", u"", u"\uCD9C\uB825 \uD30C\uC77C:", u"\uD30C\uC77C \uC774\uB984:", u"", u"\uC5F4\uAE30(&O)", u"\uACB0\uACFC", u"", u"\uADF8\uB798\uD53D \uD30C\uC77C(&G):", u"", u"\uC624\uD504\uC14B(&F):", u"", u"\uBBF8\uB9AC\uBCF4\uAE30(&P)"}}};
+const std::pair<int, const char16_t*> dialogs[] = {
+    {IDD_ABOUT, u"\uD504\uB85C\uADF8\uB7A8 \uC815\uBCF4\n\n\nORV System Utiliy with GUI\n"
+                 u"Version 0\nCopyright (C) 2026 the tile order utility authors\n\n\n"
+                 u"\uD655\uC778(&O)\n"},
+    {IDD_FILESEL, u"\uD30C\uC77C \uC120\uD0DD\n\uC120\uD0DD(&S)\n\uB2EB\uAE30(&C)\nList1\n\n"},
+    {IDD_EDITOR, u"\uBA54\uBAA8\uC7A5 \uD504\uB85C\uADF8\uB7A8 \uC9C0\uC815\n\uC801\uC6A9(&A)\n\uB2EB\uAE30(&C)\n\uD504\uB85C\uADF8\uB7A8 \uC704\uCE58 (\uB04C\uC5B4\uB193\uAE30 \uC9C0\uC6D0):\n\n\uD504\uB85C\uADF8\uB7A8 \uAE30\uBCF8\uAC12\n\n\uACB0\uACFC\n\n"},
+    {IDD_FORMAT, u"\n\uC785\uB825(&I)\n\uCDE8\uC18C(&C)\n\uBE44\uD2B8\uB9F5 \uC815\uBCF4:\n\uB108\uBE44:\n\nSpin1\n\uB192\uC774:\n\nSpin1\n\uC0C9\uC0C1:\n\n"},
+    {IDD_GRID, u"\n\uC785\uB825(&I)\n\uCDE8\uC18C(&C)\n\uBE44\uD2B8\uB9F5 \uC88C\uD45C:\n\uAC00\uB85C:\n\nSpin1\n\uC138\uB85C:\n\nSpin1\n"},
+    {IDD_TILEORDER, u"\uD0C0\uC77C \uC21C\uC11C \uBC14\uAFB8\uAE30\n\uB9CC\uB4E4\uAE30(&M)\n\uB2EB\uAE30(&C)\n\uC785\uB825 \uD30C\uC77C (\uB04C\uC5B4\uB193\uAE30 \uC9C0\uC6D0):\n\uD0C0\uC77C \uBC88\uD638:\n\n\uBE44\uD2B8\uB9F5 \uC124\uC815:\n\uD328\uD134 \uD30C\uC77C:\n\n\uC785\uB825 \uD06C\uAE30:\n\nSpin1\n\uCD9C\uB825 \uD06C\uAE30:\n\nSpin1\n\uD0C0\uC77C \uD06C\uAE30:\n\n\uCC98\uB9AC \uBC29\uBC95:\n\n\uCD9C\uB825 \uD30C\uC77C:\n\uD30C\uC77C \uC774\uB984:\n\n\uC5F4\uAE30(&O)\n\uACB0\uACFC\n\n\uADF8\uB798\uD53D \uD30C\uC77C(&G):\n\n\uC624\uD504\uC14B(&F):\n\n\uBBF8\uB9AC\uBCF4\uAE30(&P)\n"}};
 // clang-format on
 
-void ReadMenu(HMENU menu, std::vector<std::string>* items) {
+void ReadMenu(HMENU menu, std::string* items) {
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         char text[256] = "";
         GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
         HMENU popup = GetSubMenu(menu, i);
-        bool separator = GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR;
-        items->push_back(
-            separator ? "-" : std::to_string(popup ? 0 : GetMenuItemID(menu, i)) + " " + text);
+        const std::string id = std::to_string(popup ? 0 : GetMenuItemID(menu, i));
+        *items +=
+            GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR ? "-\n" : id + " " + text + "\n";
         if (popup) ReadMenu(popup, items);
     }
 }
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
-}
-
-std::vector<std::string> Expected(const std::vector<const char16_t*>& texts) {
-    std::vector<std::string> out;
-    for (const char16_t* t : texts)
-        out.push_back(Ansi(t));
-    return out;
 }
 
 TEST(Resources, TextsLoadInCodePage949) {
@@ -143,18 +136,18 @@ TEST(Resources, TextsLoadInCodePage949) {
     HINSTANCE self = GetModuleHandleA(nullptr);
     for (const auto& [id, texts] : menus) {
         HMENU menu = LoadMenuA(self, MAKEINTRESOURCEA(id));
-        std::vector<std::string> items;
+        std::string items;
         ReadMenu(menu, &items);
         DestroyMenu(menu);
-        EXPECT_EQ(items, Expected(texts)) << "menu " << id;
+        EXPECT_EQ(items, Ansi(texts)) << "menu " << id;
     }
     for (const auto& [id, texts] : dialogs) {
         HWND dialog = CreateDialogParamA(self, MAKEINTRESOURCEA(id), nullptr, Quiet, 0);
-        std::vector<std::string> shown = {Ui_Text(dialog)};
+        std::string shown = Ui_Text(dialog) + "\n";
         for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-            shown.push_back(Ui_Text(c));
+            shown += Ui_Text(c) + "\n";
         DestroyWindow(dialog);
-        EXPECT_EQ(shown, Expected(texts)) << "dialog " << id;
+        EXPECT_EQ(shown, Ansi(texts)) << "dialog " << id;
     }
 }
 

@@ -1,6 +1,7 @@
 // The icon tables (line format, lookups, missing files, running out of
 // memory) and the image lists from built-in bitmaps or "ini/*.bmp" files.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <regex>
 #include "resources/resource.h"
 #include "shell/appstate.h"
@@ -31,10 +32,8 @@ const std::string N40(40, 'n'), N31(31, 'n'), A31(31, 'a'), TILE = "\xC5\xB8\xC0
 // 0; names are cut at 31 bytes, Korean ones kept in CP949. A missing file
 // leaves a table empty; a failed allocation loses entries, not file order.
 TEST(IconTables, LinesLookupsMissingFilesAndRunningOutOfMemory) {
-    const struct {
-        bool combo;
-        std::string file, entries;
-    } cases[] = {
+    const std::tuple<bool, std::string, std::string> cases[] = {
+        // a combo box table?, file, entries
         {false, "# c\n[extension]\n.bin;.dat\n.map;;.txt;\n", ".bin=2|.dat=2|.map=3|.txt=3|4"},
         {true, "[combobox]\n.bin\t.dat\n\n.map\t\t.txt\t\n", ".bin=0|.dat=0|.map=1|.txt=1|2"},
         {false, "[\n[x\n;;;\n .a b ; #c\r\n.b\r.c", "[=2| .a b =3| #c=3|.b=4|.c=5|6"},
@@ -46,12 +45,12 @@ TEST(IconTables, LinesLookupsMissingFilesAndRunningOutOfMemory) {
         {false, TILE + "\n", TILE + "=2|3"},
         {true, "", "0"}};
     IniFolder folder;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.file.substr(0, 60)));
-        WriteFile("table.ini", c.file);
-        ASSERT_EQ((c.combo ? ComboIcons_Load : ExtIcons_Load)("table.ini"), 1);
-        EXPECT_EQ(Read(c.combo), c.entries);
-        (c.combo ? ComboIcons_Free : ExtIcons_Free)();
+    for (const auto& [combo, file, entries] : cases) {
+        SCOPED_TRACE(testing::PrintToString(file.substr(0, 60)));
+        WriteFile("table.ini", file);
+        ASSERT_EQ((combo ? ComboIcons_Load : ExtIcons_Load)("table.ini"), 1);
+        EXPECT_EQ(Read(combo), entries);
+        (combo ? ComboIcons_Free : ExtIcons_Free)();
     }
     WriteFile("ext.ini", ".bin;.dat\n.map;.BIN\n" + N40 + "\n" + TILE + "\n");
     WriteFile("combo.ini", "BITMAP_1BPP\nEFFECT_MAP_UNDO\tbitmap_1bpp\n");
@@ -102,18 +101,12 @@ std::string MakeBmp(int width, int height, int cell) {
 std::string Shape(HIMAGELIST list, int height, int index = 0) {
     int cx = 0, cy = 0;
     ImageList_GetIconSize(list, &cx, &cy);
-    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(screen, cx, cy));
-    ReleaseDC(nullptr, screen);
-    PatBlt(dc, 0, 0, cx, cy, WHITENESS);
-    ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
-    bool shown = false, masked = GetPixel(dc, 0, 0) == RGB(255, 255, 255);
-    for (int i = 0; i < cx * cy; ++i)
-        shown |= GetPixel(dc, i % cx, i / cx) != RGB(255, 255, 255);
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
+    const std::vector<COLORREF> drawn =
+        Ui_Paint(cx, cy, [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT); });
+    const COLORREF white = RGB(255, 255, 255);
+    const bool shown = std::count(drawn.begin(), drawn.end(), white) < cx * cy;
     return std::to_string(height) + ":" + std::to_string(cx) + "x" + std::to_string(cy) + "x" +
-           std::to_string(ImageList_GetImageCount(list)) + (shown && masked ? "+" : "");
+           std::to_string(ImageList_GetImageCount(list)) + (shown && drawn[0] == white ? "+" : "");
 }
 
 TEST(ImageStrips, CutPicturesOfTheRightSizeWithATransparentMask) {

@@ -1,13 +1,14 @@
 // Start-up, main loop and shutdown: the warning for common controls up to
 // 4.70 (No ends with 1 before any window), a main window that cannot be made,
 // the opening text and font, exit and shutdown (which frees the legend
-// picture), the manifest as the loader reads it, and the real program.
+// picture), and the manifest as the loader reads it. The real program is
+// started in tests/tool/endtoend_test.cpp.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "resources/resource.h"
 #include "shell/appstate.h"
 #include "shell/icons.h"
-#include "tests/support/program.h"
-#include "tests/support/testdir.h"
+#include "tests/support/uitest.h"
 
 namespace {
 
@@ -22,22 +23,30 @@ class Start : public ::testing::TestWithParam<std::tuple<uint32_t, bool, int, si
 
 TEST_P(Start, WarnsOrReportsBeforeAnyWindow) {
     auto [comctlVersion, blockMain, answer, boxes, result] = GetParam();
-    MessageBoxAnswerer answerer(answer);
+    // Each message box (the dialog whose text is the static control 0xFFFF) as its caption, text
+    // and visible buttons, answered; and whether the main window was there before one.
+    std::vector<std::tuple<std::string, std::string, std::vector<int>>> seen;
     bool windowBeforeAnswer = false;
-    DialogScript early(
-        [&](HWND, int) { windowBeforeAnswer |= IsWindow(appState.mainWindow) != 0; });
+    DialogScript script([&](HWND box, int) {
+        windowBeforeAnswer |= IsWindow(appState.mainWindow) != 0;
+        std::vector<int> buttons;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (Ui_ClassName(c) == "Button" && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE))
+                buttons.push_back(GetDlgCtrlID(c));
+        std::sort(buttons.begin(), buttons.end());
+        seen.emplace_back(Ui_Text(box), Ui_Text(GetDlgItem(box, 0xFFFF)), buttons);
+        Ui_PressButton(box, answer);
+    });
     HHOOK hook =
         blockMain ? SetWindowsHookExA(WH_CBT, BlockMainClass, nullptr, GetCurrentThreadId()) : 0;
     AppSession app(comctlVersion);
     if (hook) UnhookWindowsHookEx(hook);
     EXPECT_EQ(std::make_tuple(app.startResult, IsWindow(app.main()) != 0, windowBeforeAnswer),
               std::make_tuple(result, result == 0, false));
-    ASSERT_EQ(answerer.seen.size(), boxes);
-    for (const MessageBoxSeen& seen : answerer.seen)
-        EXPECT_EQ(std::tie(seen.title, seen.text, seen.buttons),
-                  std::make_tuple(Ui_String(blockMain ? IDS_WARNING_TITLE : IDS_COMCTL_TITLE),
-                                  Ui_String(blockMain ? IDS_CREATE_FAILED : IDS_COMCTL_TEXT),
-                                  blockMain ? std::vector{IDOK} : std::vector{IDYES, IDNO}));
+    EXPECT_EQ(seen,
+              decltype(seen)(boxes, {Ui_String(blockMain ? IDS_WARNING_TITLE : IDS_COMCTL_TITLE),
+                                     Ui_String(blockMain ? IDS_CREATE_FAILED : IDS_COMCTL_TEXT),
+                                     blockMain ? std::vector{IDOK} : std::vector{IDYES, IDNO}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, Start,
@@ -96,25 +105,5 @@ TEST(Startup, ManifestRunsAsInvokerOnTheNamedSystems) {
               std::make_tuple(ACTCTX_RUN_LEVEL_AS_INVOKER, DWORD(0), DWORD(5)));
     ReleaseActCtx(context);
 }
-
-// A renamed copy, asked to quit with WM_CLOSE or with the exit command.
-class RealProgram : public ::testing::TestWithParam<std::pair<const char*, UINT>> {};
-
-TEST_P(RealProgram, CaptionFollowsTheFileNameAndEndsWithZero) {
-    const std::string name = GetParam().first;
-    TestDir dir;
-    const std::string copy = std::filesystem::absolute(dir / (name + ".exe")).string();
-    ASSERT_TRUE(CopyFileA("..\\bin\\tileorder.exe", copy.c_str(), 0));
-    Program program(copy, "", dir.path, SW_SHOWMINNOACTIVE); // ignored: the window opens normally
-    EXPECT_EQ(WaitForInputIdle(program.pi.hProcess, UI_DEADLINE_MS), 0u);
-    HWND found = FindWindowA("MainClass", name.c_str());
-    EXPECT_TRUE(IsWindowVisible(found) && !IsIconic(found)) << "no window captioned " << name;
-    PostMessageA(found, GetParam().second, IDM_EXIT, 0);
-    EXPECT_EQ(program.ExitCode(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Copies, RealProgram,
-                         ::testing::Values(std::make_pair("my tiles.v2", WM_CLOSE),
-                                           std::make_pair("tileorder", WM_COMMAND)));
 
 } // namespace

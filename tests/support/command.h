@@ -9,10 +9,12 @@
 #include <sys/wait.h>
 #endif
 
+// The build's paths' drive, the shell's quote, the null device, a device that never ends, and
+// the shell's command that copies a file to standard output.
 #ifdef _WIN32
-const std::string DRIVE = "Z:", QUOTE = "\"";
+const std::string DRIVE = "Z:", QUOTE = "\"", NUL = "NUL", ENDLESS = "AUX", CAT = "type ";
 #else
-const std::string DRIVE = "", QUOTE = "'";
+const std::string DRIVE = "", QUOTE = "'", NUL = "/dev/null", ENDLESS = "/dev/zero", CAT = "cat ";
 #endif
 const std::string EXE = QUOTE + DRIVE + TILEMAP_EXE + QUOTE;
 

@@ -1,5 +1,5 @@
 // A fresh scratch folder per test, removed afterwards, a scope with another
-// working folder, and whole-file helpers.
+// working folder, whole-file helpers, and a text repeated for big files.
 #pragma once
 #include <filesystem>
 #include <fstream>
@@ -46,4 +46,11 @@ inline void WriteFile(const std::string& name, const std::string& bytes) {
 inline std::string ReadFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string Repeat(const std::string& piece, size_t n) {
+    std::string out;
+    for (out.reserve(piece.size() * n); n > 0; n--)
+        out += piece;
+    return out;
 }

@@ -123,6 +123,20 @@ RECT Ui_RectIn(HWND window, HWND parent) {
     return r;
 }
 
+std::vector<COLORREF> Ui_Paint(int width, int height, const std::function<void(HDC)>& paint) {
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    paint(dc);
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < width * height; ++i)
+        pixels.push_back(GetPixel(dc, i % width, i / width));
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    return pixels;
+}
+
 SentWatcher::SentWatcher(std::function<void(const CWPSTRUCT&)> f) : fn(std::move(f)) {
     if (!sentHook) sentHook = SetWindowsHookExA(WH_CALLWNDPROC, SentProc, 0, GetCurrentThreadId());
     watchers.push_back(this);
@@ -141,24 +155,6 @@ DialogScript::DialogScript(std::function<void(HWND, int)> f) : fn(std::move(f)) 
 DialogScript::~DialogScript() {
     scripts.erase(std::find(scripts.begin(), scripts.end(), this));
 }
-
-MenuScript::MenuScript(std::function<void(HWND, int)> onIdle)
-    : SentWatcher([this, onIdle](const CWPSTRUCT& m) {
-          if (m.message == WM_ENTERIDLE && m.wParam == MSGF_MENU) onIdle(m.hwnd, visits++);
-      }) {}
-
-// A message box is the dialog whose text is the static control 0xFFFF.
-MessageBoxAnswerer::MessageBoxAnswerer(int answer)
-    : script([this, answer](HWND box, int) {
-          if (!GetDlgItem(box, 0xFFFF)) return;
-          MessageBoxSeen s = {Ui_Text(box), Ui_Text(GetDlgItem(box, 0xFFFF)), {}};
-          for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-              if (Ui_ClassName(c) == "Button" && (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE))
-                  s.buttons.push_back(GetDlgCtrlID(c));
-          std::sort(s.buttons.begin(), s.buttons.end());
-          seen.push_back(s);
-          Ui_PressButton(box, answer);
-      }) {}
 
 AppSession::AppSession(uint32_t comctlVersion) {
     App_ResetState();

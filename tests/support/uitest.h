@@ -1,9 +1,10 @@
 // Helpers for driving the real windows from a test: dialogs are met by one
 // hook right after WM_INITDIALOG, checked there and answered by posted
-// clicks or keys (or ended with a sentinel result); menus are met when
-// their loop goes idle. Waiting pumps messages until a condition holds or a
-// deadline passes, never sleeps. For the dialogs: drops, string table
-// formats, and a script answering message boxes and running flows.
+// clicks or keys (or ended with a sentinel result); sent messages (a menu
+// loop going idle, say) by another. Waiting pumps messages until a condition
+// holds or a deadline passes, never sleeps. For the dialogs: drops, string
+// table formats, and a script answering message boxes and running flows;
+// pictures as windows paint them.
 #pragma once
 #include <windows.h>
 #include <shlobj.h>
@@ -36,6 +37,8 @@ void Ui_ClickToolbar(int index, bool arrow = false);
 // Selects a combo box row as the user does; what the choice opens runs first.
 void Ui_ChooseRow(HWND dialog, int id, int row);
 RECT Ui_RectIn(HWND window, HWND parent); // in parent's client coordinates
+// The pixels that paint draws on a white width x height bitmap, row by row.
+std::vector<COLORREF> Ui_Paint(int width, int height, const std::function<void(HDC)>& paint);
 
 // Calls fn for every message sent to a window of this thread while it lives.
 struct SentWatcher {
@@ -58,25 +61,6 @@ struct DialogScript {
     std::function<void(HWND, int)> fn;
     int met = 0;
     bool gaveUp = false;
-};
-
-// Calls fn every time a menu loop of this thread waits for input, with the
-// menu's owner and how often that loop went idle before.
-struct MenuScript : SentWatcher {
-    explicit MenuScript(std::function<void(HWND owner, int visit)> fn);
-    int visits = 0;
-};
-
-struct MessageBoxSeen {
-    std::string title, text;
-    std::vector<int> buttons; // ids of the visible buttons, sorted
-};
-
-// Records every message box of this thread and answers it with answer.
-struct MessageBoxAnswerer {
-    explicit MessageBoxAnswerer(int answer);
-    std::vector<MessageBoxSeen> seen;
-    DialogScript script;
 };
 
 // Runs the program's start-up in this process with the given common-controls

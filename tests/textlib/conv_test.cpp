@@ -2,6 +2,7 @@
 // backend converts as the Win32 one does under code page 949): texts both ways, malformed
 // input, the limits, the rotating slots and Ansi_DecodeChar.
 #include "textlib/conv.h"
+#include "tests/support/testdir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,6 @@
 
 namespace {
 
-std::string Repeat(const char* piece, int n) {
-    return n > 0 ? piece + Repeat(piece, n - 1) : "";
-}
 const char* const HAN = "\xC7\xD1";          // U+D55C in code page 949
 const char* const HAN_UTF8 = "\xED\x95\x9C"; // and in UTF-8
 const std::string NUL("\0null", 5);          // a null result, kept apart from any text
@@ -79,10 +77,3 @@ TEST(Conv, EightRotatingSlotsSharedByBothDirectionsAndFailuresAndAnsiDecodeChar)
 }
 
 } // namespace
-
-#ifdef _WIN32 // the above holds for the Windows backend under code page 949
-#include <windows.h>
-TEST(ConvWindows, AnsiCodePageIs949) {
-    ASSERT_EQ(GetACP(), 949u) << "run with LC_ALL=ko_KR.UTF-8 (scripts/wine-env.sh)";
-}
-#endif // _WIN32

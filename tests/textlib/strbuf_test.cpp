@@ -3,7 +3,6 @@
 #include "textlib/strbuf.h"
 
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>

@@ -20,11 +20,10 @@ struct Host {
 // Steps: D press on the button, K its double click, P press on the text,
 // o move off the button, n back on it, U release on it, u release off it.
 TEST(BrowseEdit, PostsOneCommandOnlyWhenAPressOnTheButtonEndsOnIt) {
-    // clang-format off
-    const std::tuple<const char*, const char*, int> cases[] = { // steps, pressed after each, posts
+    const std::tuple<const char*, const char*, int> cases[] = {
+        // steps, pressed after each, posts
         {"DU", "10", 1}, {"Dou", "100", 0}, {"DonU", "1010", 1}, {"Donou", "10100", 0},
-        {"PU", "00", 0}, {"KU", "10", 1}, {"DUKU", "1010", 2}};
-    // clang-format on
+        {"PU", "00", 0}, {"KU", "10", 1},   {"DUKU", "1010", 2}};
     for (auto [steps, pressed, posts] : cases) {
         SCOPED_TRACE(steps);
         Host h;

@@ -21,38 +21,25 @@
 
 namespace {
 
-// The client area of a view as it paints it, RGB rows.
-std::vector<uint8_t> Shown(HWND view, int* width, int* height) {
+// The client area of a view as it paints it, row by row; *width gets its width.
+std::vector<COLORREF> Shown(HWND view, int* width) {
     RECT r = {};
     GetClientRect(view, &r);
-    *width = r.right, *height = r.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(info.bmiHeader), r.right, -r.bottom, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP picture = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, picture);
-    SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-    std::vector<uint8_t> rgb;
-    const int stride = (r.right * 3 + 3) & ~3;
-    for (int y = 0; y < r.bottom; y++)
-        for (int x = 0; x < r.right; x++)
-            for (int c = 2; c >= 0; c--)
-                rgb.push_back(static_cast<uint8_t*>(bits)[y * stride + x * 3 + c]);
-    SelectObject(dc, old);
-    DeleteObject(picture);
-    DeleteDC(dc);
-    return rgb;
+    *width = r.right;
+    return Ui_Paint(r.right, r.bottom, [&](HDC dc) {
+        SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
 }
 
 // Pixels where the view and the command's picture differ, over both.
 int Differences(HWND view, const PreviewImage& image) {
-    int w, h, wrong = 0;
-    const std::vector<uint8_t> shown = Shown(view, &w, &h);
-    for (uint32_t y = 0; y < image.height && y < uint32_t(h); y++)
-        for (uint32_t x = 0; x < image.width && x < uint32_t(w); x++)
-            wrong += memcmp(&shown[(y * w + x) * 3], image.rgb + (y * image.width + x) * 3, 3) != 0;
+    int w, wrong = 0;
+    const std::vector<COLORREF> shown = Shown(view, &w);
+    for (uint32_t y = 0; y < image.height && (y + 1) * w <= shown.size(); y++)
+        for (uint32_t x = 0; x < image.width && x < uint32_t(w); x++) {
+            const uint8_t* rgb = image.rgb + (y * image.width + x) * 3;
+            wrong += shown[y * w + x] != RGB(rgb[0], rgb[1], rgb[2]);
+        }
     return wrong;
 }
 
@@ -62,14 +49,16 @@ void Choose(HWND chooser, const char* name) { // the file name field of either c
     Ui_PressButton(chooser, IDOK);
 }
 
+// The preview opened from the tool dialog: at zoom 1, then at 3 through a palette, the output
+// view shows the command's picture; a row per slot hovered; "apply" to a new file, then into the
+// graphic, writes what the engine's application writes.
 TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     Tool_ResetSettings();
     InTestDir dir;
     SetCursorPos(0, 0); // no cell under the mouse
-    std::string graphic = "HEAD";
+    std::string graphic = "HEAD", palette;
     for (int t = 1; t <= 20; t++)
         graphic += std::string(32, char((t % 16) * 0x11)); // solid 8x8 tiles of 4 bits
-    std::string palette;
     for (int c = 0; c < 48; c++)
         palette += char(c * 5);
     WriteFile("g.bin", graphic);
@@ -79,11 +68,18 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
     job.inputCount = 20, job.outputCount = 9;
     ASSERT_EQ(TileMap_Run("", "job.bbl", "p.map", &job), 8); // slot 9 stays empty
     const std::string map = ReadFile("job.bbl");
+    TileApplyReport report; // what the engine's application makes of the same map, both ways
+    ASSERT_TRUE(TileApply_Run("job.bbl", "g.bin", "new.want", nullptr, 32, 4, &report));
+    ASSERT_TRUE(TileApply_Run("job.bbl", "g.bin", "g.want", "g.bin", 32, 4, &report));
     PreviewTiles tiles = {reinterpret_cast<const uint8_t*>(graphic.data()) + 4, 640,
                           Tile_MakeFormat(8, 8, 4, true), nullptr, 0};
-    std::vector<int> wrong;
-    std::vector<bool> framed;
-    std::vector<std::string> status, results;
+    // The slot hovered at zoom 3 (24 pixels a cell): a list's, a loop's, none's; its status, and
+    // whether the input view frames the slot's tile.
+    const std::tuple<int, std::string, bool> slots[] = {
+        {0, Test_Format(IDS_PREVIEW_SLOT, "1", "3", "1"), true},
+        {3, Test_Format(IDS_PREVIEW_SLOT_LOOP, "4", "5", "2", "5"), true},
+        {8, Test_Format(IDS_PREVIEW_SLOT_NONE, "9"), false}};
+    const std::string targets[] = {"new", "g"}; // written as .bin, expected as .want
     Script s;
     s.flows = {
         [&](HWND d) {
@@ -110,44 +106,30 @@ TEST(Preview, ShowsTheMapsTilesWhereEachCameFromAndApplies) {
                 uint32_t bad;
                 ASSERT_TRUE(Preview_Draw(reinterpret_cast<const uint8_t*>(map.data()), 9, 11, zoom,
                                          &tiles, &image, &bad));
-                wrong.push_back(Differences(output, image));
+                EXPECT_EQ(Differences(output, image), 0) << "zoom " << zoom;
                 Mem_Free(image.rgb);
             }
-            for (int slot : {0, 3, 8}) { // a list's, a loop's, none's (zoom 3: 24 pixels)
+            for (const auto& [slot, status, framed] : slots) {
                 SendMessageA(output, WM_MOUSEMOVE, 0, MAKELPARAM(slot * 24 + 12, 12));
-                status.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
-                int w, h; // the slot's tile is framed in the input view
-                const std::vector<uint8_t> in = Shown(GetDlgItem(p, IDC_PREVIEW_INPUT), &w, &h);
-                const size_t at = map[slot] ? (map[slot] - 1) * 24 * 3 : 0;
-                framed.push_back(map[slot] && RGB(in[at], in[at + 1], in[at + 2]) == TILEVIEW_MARK);
+                int w; // the top left pixel of the slot's tile in the input view
+                const std::vector<COLORREF> in = Shown(GetDlgItem(p, IDC_PREVIEW_INPUT), &w);
+                EXPECT_EQ(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)), status) << "slot " << slot;
+                EXPECT_EQ(map[slot] && in[(map[slot] - 1) * 24] == TILEVIEW_MARK, framed) << slot;
             }
-            for (int into = 0; into < 2; into++) {
+            for (const std::string& target : targets) {
                 s.answers = {IDYES};
                 SendMessageA(p, WM_COMMAND, IDC_PREVIEW_APPLY, 0);
-                results.push_back(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)));
+                EXPECT_EQ(Ui_Text(GetDlgItem(p, IDC_PREVIEW_STATUS)),
+                          Test_Format(IDS_PREVIEW_APPLIED, (target + ".bin").c_str(), "9"));
+                EXPECT_EQ(ReadFile(target + ".bin"), ReadFile(target + ".want"));
             }
             Ui_PressButton(p, IDCANCEL);
         },
         [&](HWND chooser) { Choose(chooser, "new.bin"); },
         [&](HWND chooser) { Choose(chooser, "g.bin"); }};
-    // What the engine's application makes of the same map, both ways.
-    TileApplyReport report;
-    ASSERT_TRUE(TileApply_Run("job.bbl", "g.bin", "want.bin", nullptr, 32, 4, &report));
-    ASSERT_TRUE(TileApply_Run("job.bbl", "g.bin", "want-into.bin", "g.bin", 32, 4, &report));
     AppSession app;
     SendMessageA(app.main(), WM_COMMAND, IDM_TILEORDER, 0);
     EXPECT_FALSE(s.hook.gaveUp);
-    EXPECT_EQ(wrong, (std::vector<int>{0, 0}));
-    EXPECT_EQ(framed, (std::vector<bool>{true, true, false}));
-    EXPECT_EQ(status,
-              (std::vector<std::string>{Test_Format(IDS_PREVIEW_SLOT, "1", "3", "1"),
-                                        Test_Format(IDS_PREVIEW_SLOT_LOOP, "4", "5", "2", "5"),
-                                        Test_Format(IDS_PREVIEW_SLOT_NONE, "9")}));
-    const std::string applied = Test_Format(IDS_PREVIEW_APPLIED, "new.bin", "9");
-    EXPECT_EQ(results,
-              (std::vector<std::string>{applied, Test_Format(IDS_PREVIEW_APPLIED, "g.bin", "9")}));
-    EXPECT_EQ(ReadFile("new.bin"), ReadFile("want.bin"));
-    EXPECT_EQ(ReadFile("g.bin"), ReadFile("want-into.bin"));
     EXPECT_EQ(s.asked, std::vector<std::string>{Ui_String(IDS_PREVIEW_INTO_ASK)});
 }
 
@@ -164,7 +146,11 @@ TEST(Preview, ListsTheChecksWarnings) {
                                     "# nothing\n",
                                     "$SET(REPEAT,R)\n/R(1)\n"};
     WriteFile("set.map", "$SET(LOOP,FOR)\n1\n");
-    TileMapJob job = TileMap_StartValues();
+    PreviewRequest request = {};
+    char paletteName[260] = "";
+    strcpy(request.patternName, "p.map");
+    request.paletteName = paletteName;
+    TileMapJob& job = request.job = TileMap_StartValues();
     job.inputCount = job.outputCount = 4;
     Pattern_ResetKeywords();
     ASSERT_EQ(TileMap_Run("", "set.bbl", "set.map", &job), 1); // FOR stays for the run
@@ -193,11 +179,6 @@ TEST(Preview, ListsTheChecksWarnings) {
             }
             EndDialog(p, 0);
         });
-        PreviewRequest request = {};
-        char paletteName[260] = "";
-        strcpy(request.patternName, "p.map");
-        request.paletteName = paletteName;
-        request.job = job;
         PreviewDlg_Show(nullptr, &request);
         EXPECT_EQ(rows, want) << pattern;
     }
@@ -208,13 +189,8 @@ TEST(Preview, ListsTheChecksWarnings) {
 TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
     InTestDir dir;
     CreateDirectoryA("folder", nullptr);
-    const struct {
-        TileMapFailure failure;
-        uint32_t code;
-        const char* output;
-        int id;
-        const char* name; // the name in the text
-    } rows[] = {
+    // The failure and file layer's code, the output named, the text's id and the name in it.
+    const std::tuple<TileMapFailure, uint32_t, const char*, int, const char*> rows[] = {
         {TILEMAP_FAIL_PATTERN, FILE_NOTFOUND, "o", IDS_REASON_PATTERN, "p"},
         {TILEMAP_FAIL_PATTERN, FILE_DEVICE, "o", IDS_REASON_DEVICE, "p"},
         {TILEMAP_FAIL_OUTPUT, FILE_DEVICE, "o", IDS_REASON_OUTPUT_DEVICE, "o"},
@@ -230,10 +206,10 @@ TEST(Reasons, EachFailureHasItsTextAndLongNamesAreShortened) {
         {TILEMAP_FAIL_NOMEM, FILE_OK, "o", IDS_REASON_NOMEM, ""},
     };
     char text[512];
-    for (const auto& r : rows) {
-        const TileMapReport report = {r.failure, r.code, nullptr};
-        Reason_Format(Reason_OfJob(&report, "p", r.output), false, nullptr, text, sizeof text);
-        EXPECT_EQ(text, Test_Format(r.id, r.name)) << r.failure << " " << r.code;
+    for (const auto& [failure, code, output, id, name] : rows) {
+        const TileMapReport report = {failure, code, nullptr};
+        Reason_Format(Reason_OfJob(&report, "p", output), false, nullptr, text, sizeof text);
+        EXPECT_EQ(text, Test_Format(id, name)) << failure << " " << code;
     }
     TileApplyReport apply = {};
     apply.failure = TILEAPPLY_FAIL_TILE, apply.entry = 1234, apply.tile = 9;
