@@ -57,6 +57,8 @@ def run_tests(tests):
             return None
         r = subprocess.run(["ctest", "--test-dir", f"build/{config}", "-R", regex],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if r.returncode < 0:  # the tests were killed from outside: no verdict
+            raise Stopped(f"the tests ended by signal {-r.returncode}")
         ok = ok and r.returncode == 0
     return ok
 
@@ -71,7 +73,7 @@ def main():
         print("mutate: these files have changes of their own; commit or stash them first:\n"
               + dirty, file=sys.stderr)
         return 2
-    for s in (signal.SIGTERM, signal.SIGHUP):
+    for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(s, stop)
     caught = bad = 0
     for f in faults:
