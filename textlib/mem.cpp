@@ -5,14 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
+// Not under AddressSanitizer, which would not see past a mapped block's end.
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
-#if !defined(__has_feature)
-#define __has_feature(x) 0
-#endif
+#if defined(__has_feature)
 #if !__has_feature(address_sanitizer)
-#include <sys/mman.h>
 #define MEM_MAPS_LARGE_BLOCKS 1
 #endif
+#else
+#define MEM_MAPS_LARGE_BLOCKS 1
+#endif
+#endif
+#if MEM_MAPS_LARGE_BLOCKS
+#include <sys/mman.h>
 #endif
 
 namespace {
@@ -39,8 +43,13 @@ struct Header {
 const size_t LARGE = size_t{1} << 20;
 const size_t HUGE_PAGE = size_t{2} << 20;
 
+size_t InHugePages(size_t size) {
+    return (size + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
+}
+
+// The block's huge pages, and room before them for the header and alignment.
 size_t MappedLength(size_t size) {
-    return HUGE_PAGE + (size + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
+    return HUGE_PAGE + InHugePages(size);
 }
 
 char* MapLarge(size_t size, char** mapped) {
@@ -51,7 +60,7 @@ char* MapLarge(size_t size, char** mapped) {
     *mapped = static_cast<char*>(start);
     const uintptr_t first = reinterpret_cast<uintptr_t>(*mapped) + HEADER;
     char* block = reinterpret_cast<char*>((first + HUGE_PAGE - 1) & ~uintptr_t{HUGE_PAGE - 1});
-    madvise(block, (size + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE, MADV_HUGEPAGE);
+    madvise(block, InHugePages(size), MADV_HUGEPAGE);
     return block;
 }
 #endif
